@@ -1,0 +1,202 @@
+// TMF: Fringel's main window.
+//
+// The frame of the multiple-document interface: menus, tool bar, status bar, and the panel on
+// the right with the preview image, the three tool tabs, the layer navigation row, the
+// progress bar and the log panel. Document windows open in its client area; every command
+// works on the active document. The controls carry their historical names as Qt object
+// names and are public so the control groups, the command handlers and the tests reach them.
+#pragma once
+
+#include "base/host.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QScrollBar;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QWidget;
+class QGroupBox;
+
+class RadioGroup;
+class SelectionTrackBar;
+class SpinEdit;
+class TAboutBox;
+class TMDIChild;
+class UpDown;
+
+class TMF : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMF(QWidget* parent = nullptr);
+    ~TMF() override;
+
+    // The log line: status bar text and a new last line of RE, shown at once.
+    void logLine(const QString& text);
+    // The host hooks the core uses while working for this window.
+    fringel::Host& host();
+
+    // Runs one command; any error that escapes it is shown in a message box and the program
+    // goes on with the state as the command left it.
+    void runCommand(const std::function<void()>& command);
+    void showError(const QString& message);
+    // Where error and modal messages go; a message box unless set (tests record them).
+    std::function<void(const QString&)> messageSink;
+
+    // Document windows.
+    TMDIChild* activeDocument() const;
+    QList<TMDIChild*> documents() const;
+    // Creates a new empty document window, shows it and makes it the active document.
+    TMDIChild* createDocument();
+
+    // Window menu commands.
+    void tileHorizontally();
+    void tileVertically();
+    void minimizeAll();
+    void arrangeAll();
+
+    // --- frame ---
+    QMdiArea* mdiArea = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+    TAboutBox* aboutBox = nullptr;
+
+    // --- actions, menus and tool buttons ---
+    QAction* FileNew1 = nullptr;
+    QAction* FileOpen1 = nullptr;
+    QAction* FileSave1 = nullptr;
+    QAction* FileSaveAs1 = nullptr;
+    QAction* FileExit1 = nullptr;
+    QAction* EditCut1 = nullptr;
+    QAction* EditCopy1 = nullptr;
+    QAction* EditPaste1 = nullptr;
+    QAction* WindowCascade1 = nullptr;
+    QAction* WindowTileHorizontal1 = nullptr;
+    QAction* WindowTileVertical1 = nullptr;
+    QAction* WindowMinimizeAll1 = nullptr;
+    QAction* WindowArrangeAll1 = nullptr;
+    QAction* HelpAbout1 = nullptr;
+    QAction* ToolButton2 = nullptr;  // "Save|Save current file"
+    QAction* ToolButton12 = nullptr; // "Save Active BMP"
+    QAction* MFmaxValue00 = nullptr; // "(0,0) MAX Value"
+    QAction* FileSaveItem = nullptr; // menu "&Save"
+    QAction* FileSaveAsItem = nullptr;
+    QAction* ImagesAsLayer1 = nullptr;
+    QAction* DataAsLayer1 = nullptr;
+    QAction* T1 = nullptr; // "Trapezium Simulation"
+    QAction* GetHorizontalLine1 = nullptr;
+    QAction* DelateLastLayer1 = nullptr;
+    QAction* Left1 = nullptr;       // "Image &Left"
+    QAction* ImageRight1 = nullptr; // "Image &Right"
+    QMenu* File1 = nullptr;
+    QMenu* Add1 = nullptr;
+    QMenu* Tools1 = nullptr;
+    QMenu* Project1 = nullptr;
+    QMenu* ImageControl1 = nullptr;
+    QMenu* Window1 = nullptr;
+    QMenu* Help1 = nullptr;
+
+    // --- right panel ---
+    QWidget* Panel1 = nullptr;
+    QWidget* Panel3 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QLabel* Image2 = nullptr;
+    QComboBox* img2Method = nullptr;
+    QTabWidget* PC1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QWidget* TabSheet3 = nullptr;
+    QWidget* Panel4 = nullptr;
+    QWidget* Panel2 = nullptr;
+    QProgressBar* PB = nullptr;
+    QPlainTextEdit* RE = nullptr;
+
+    // --- "Energy Calc." tab ---
+    QLineEdit* ex = nullptr;
+    QLineEdit* ey = nullptr;
+    SpinEdit* SERange = nullptr;
+    QComboBox* RG1 = nullptr;
+    QScrollBar* scroolCut = nullptr;
+    QLineEdit* editCut = nullptr;
+    QScrollBar* ScrollBar2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QCheckBox* CBfrad = nullptr;
+    QLineEdit* ERcor = nullptr;
+    QLineEdit* Ecor = nullptr;
+    QLineEdit* EnOut = nullptr;
+    QLineEdit* EnNoise = nullptr;
+    SpinEdit* CSDiodeSize = nullptr;
+    QLineEdit* DiodeOut = nullptr;
+    QPushButton* BitBtn1 = nullptr; // "Find"
+    QCheckBox* autoCalc = nullptr;
+
+    // --- "Connecting" tab ---
+    SelectionTrackBar* Tcutof = nullptr;
+    RadioGroup* TBcutoff = nullptr;
+    QLineEdit* EcutofTop = nullptr;
+    QLineEdit* EcutofLow = nullptr;
+    QComboBox* CBColorOrder = nullptr;
+    QComboBox* CBEV = nullptr;
+    UpDown* UTimeDown = nullptr;
+    QLineEdit* ETimeDown = nullptr;
+    QLineEdit* ETimeUp = nullptr;
+    QGroupBox* GroupBox1 = nullptr; // "Trimming"
+    QCheckBox* CBTrimming = nullptr;
+    QLabel* Label8 = nullptr;
+    QLineEdit* ETrimXpos = nullptr;
+    QLineEdit* ETrimYpos = nullptr;
+    QLabel* Label9 = nullptr;
+    QLineEdit* ETrimXdim = nullptr;
+    QLineEdit* ETrimYdim = nullptr;
+    QPushButton* BitBtn2 = nullptr; // "Connect"
+
+    // --- "Filters" tab ---
+    QPushButton* BMedApply = nullptr;
+    QCheckBox* CBMedFiltrerAuto = nullptr;
+    SpinEdit* CSpinEdit1 = nullptr;
+
+    // --- navigation row ---
+    QScrollBar* SBimages = nullptr;
+    QLineEdit* EImages = nullptr;
+    QPushButton* AnimBtn = nullptr;
+    QCheckBox* AnimCB = nullptr;
+    QLineEdit* FPSEdit = nullptr;
+    UpDown* FPSUpDown = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createRightPanel();
+    QWidget* createEnergyTab();
+    QWidget* createConnectingTab();
+    QWidget* createFiltersTab();
+    QWidget* createNavigationRow();
+    void connectHandlers();
+    void updateWindowMenu();
+
+    // Handlers that exist from the start; the other tabs' handlers join them as they grow.
+    void FileExit1Execute();
+    void HelpAbout1Execute();
+
+    class GuiHost;
+    std::unique_ptr<GuiHost> host_;
+    bool firstShown_ = false;
+    int documentsCreated_ = 0;
+};

@@ -1,0 +1,48 @@
+// fringel-cli: Fringel's analysis without a window, for scripts and machines with no display.
+// Exit codes: 0 success, 1 processing failure, 2 bad usage.
+#include "base/errors.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: fringel-cli <command> [options]\n"
+    "\n"
+    "Fringel measures diffraction patterns photographed as exposure series.\n"
+    "\n"
+    "Options:\n"
+    "  --help       show this help and exit\n"
+    "  --version    show the version and exit\n";
+
+int usageError(std::string_view message) {
+    std::fprintf(stderr, "fringel-cli: %.*s\nTry 'fringel-cli --help'.\n",
+                 static_cast<int>(message.size()), message.data());
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        if (argc < 2) return usageError("no command given");
+        const std::string_view first = argv[1];
+        if (first == "--help" || first == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (first == "--version") {
+            std::printf("fringel-cli %s (Fringel ver. 0.9 Beta)\n", FRINGEL_VERSION);
+            return 0;
+        }
+        if (first.starts_with("-"))
+            return usageError("unknown option '" + std::string(first) + "'");
+        return usageError("unknown command '" + std::string(first) + "'");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "fringel-cli: %s\n", e.what());
+        return 1;
+    }
+}
