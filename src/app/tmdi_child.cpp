@@ -1,6 +1,7 @@
 #include "tmdi_child.h"
 
 #include "base/number_text.h"
+#include "image/canvas.h"
 #include "image_view.h"
 #include "mf_enable.h"
 #include "tmf.h"
@@ -11,7 +12,9 @@
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 TMDIChild::TMDIChild(TMF& mainWindow)
     : main_(mainWindow), doc_(std::make_unique<fringel::ImageDocument>(mainWindow.host())) {
@@ -24,6 +27,62 @@ TMDIChild::TMDIChild(TMF& mainWindow)
     scroll_->setWidget(image_);
     setWidget(scroll_);
     doc_->setView(this);
+    scroll_->viewport()->installEventFilter(this);
+    connect(image_, &ImageView::mousePressed, this,
+            [this](int x, int y) { main_.runCommand([=, this] { Image1MouseDown(x, y); }); });
+    connect(image_, &ImageView::mouseMoved, this,
+            [this](int x, int y) { main_.runCommand([=, this] { Image1MouseMove(x, y); }); });
+}
+
+bool TMDIChild::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scroll_->viewport() && event->type() == QEvent::Wheel) {
+        const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
+        if (delta < 0) FormMouseWheelDown();
+        if (delta > 0) FormMouseWheelUp();
+        return true;
+    }
+    return QMdiSubWindow::eventFilter(watched, event);
+}
+
+void TMDIChild::FormMouseWheelDown() {
+    QScrollBar* bar = scroll_->verticalScrollBar();
+    bar->setValue(bar->value() + 20);
+}
+
+void TMDIChild::FormMouseWheelUp() {
+    QScrollBar* bar = scroll_->verticalScrollBar();
+    bar->setValue(bar->value() - 20);
+}
+
+void TMDIChild::Image1MouseDown(int x, int y) {
+    main_.ex->setText(QString::number(x));
+    main_.ey->setText(QString::number(y));
+    fringel::Bitmap& picture = doc_->shownPicture;
+    if (picture.format() != fringel::PixelFormat::Bgr24) picture = fringel::toBgr24(picture);
+    fringel::Canvas canvas(picture);
+    canvas.setPenColor({255, 0, 0});
+    canvas.moveTo(x, y - 10);
+    canvas.lineTo(x, y + 10);
+    canvas.moveTo(x - 10, y);
+    canvas.lineTo(x + 10, y);
+    doc_->pictureChanged();
+}
+
+void TMDIChild::Image1MouseMove(int x, int y) {
+    const fringel::ImageDocument& d = *doc_;
+    if (d.planes.empty() || !d.loaded) return;
+    // Over exposures that have no float layer under them (another size, or more exposures
+    // than layers) there is nothing to read out.
+    if (d.currentLayer < 0 || d.currentLayer >= d.planes.length()) return;
+    const fringel::Layer& layer = d.planes[d.currentLayer];
+    if (layer.empty()) return;
+    const fringel::Plane& plane = layer[0];
+    if (x < 0 || y < 0 || x >= plane.width() || y >= plane.height()) return;
+    main_.statusBar()->showMessage(
+        QString("[%1,%2] = %3")
+            .arg(x)
+            .arg(y)
+            .arg(QString::fromStdString(fringel::formatGeneral(plane.at(x, y), 10))));
 }
 
 TMDIChild::~TMDIChild() {

@@ -36,8 +36,17 @@ public:
     // Closes the window now if no loop works on the document, else as soon as it is free.
     void closeWhenFree();
 
+    // Pointer handlers: a click picks the measurement's start point and marks it with a red
+    // cross on the shown copy; moving shows the float value under the pointer; the wheel
+    // scrolls by 20 pixels a notch.
+    void Image1MouseDown(int x, int y);
+    void Image1MouseMove(int x, int y);
+    void FormMouseWheelDown();
+    void FormMouseWheelUp();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void pictureChanged() override;

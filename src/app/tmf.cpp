@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 
 // The core's host hooks on this window: log line, progress bar, event loop, message box.
 class TMF::GuiHost : public fringel::Host {
@@ -115,6 +116,10 @@ void TMF::runCommand(const std::function<void()>& command) {
 }
 
 void TMF::connectHandlers() {
+    connect(FileOpen1, &QAction::triggered, this,
+            [this] { runCommand([this] { FileOpen1Execute(); }); });
+    connectNavigation();
+    connectEnergyTab();
     connect(mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         if (auto* child = qobject_cast<TMDIChild*>(window))
             runCommand([child] { child->FormActivate(); });
@@ -209,12 +214,16 @@ void TMF::FileExit1Execute() {
 }
 
 void TMF::closeEvent(QCloseEvent* event) {
-    // Every document window is closed once (its closing steps write their log lines).
-    for (TMDIChild* child : documents()) {
-        if (!child->close()) {
-            event->ignore();
-            return;
-        }
+    // Every document window is closed once (its closing steps write their log lines). A
+    // document that a loop still works on stops its animation and closes when the loop has
+    // let go; the main window then closes too.
+    bool waiting = false;
+    for (TMDIChild* child : documents())
+        if (!child->close()) waiting = true;
+    if (waiting) {
+        event->ignore();
+        QTimer::singleShot(20, this, &TMF::close);
+        return;
     }
     event->accept();
 }

@@ -31,6 +31,10 @@ class QToolButton;
 class QWidget;
 class QGroupBox;
 
+namespace fringel {
+class ImageDocument;
+}
+
 class RadioGroup;
 class SelectionTrackBar;
 class SpinEdit;
@@ -175,6 +179,31 @@ public:
     QLineEdit* FPSEdit = nullptr;
     UpDown* FPSUpDown = nullptr;
 
+    // --- opening ---
+    void FileOpen1Execute();
+    // Opens files into a new document window as the open dialog would (filter index 1-based).
+    TMDIChild* openInNewDocument(const QStringList& files, int filterIndex,
+                                 const QString& fileName);
+    // The steps every open ends with, for the given document.
+    void finishOpen(fringel::ImageDocument& document);
+
+    // --- layer navigation and animation ---
+    void SBimagesChange();
+    void EImagesChange();
+    void Left1Click();
+    void ImageRight1Click();
+    void AnimBtnClick();
+    void runAnimation(TMDIChild* child);
+    void FPSUpDownClick();
+    void FPSEditChange();
+
+    // --- energy tab ---
+    // One energy measurement on the active document.
+    void runMeasurement();
+    void EcorChange();
+    void scroolCutChange();
+    void ScrollBar2Change();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -189,6 +218,8 @@ private:
     QWidget* createFiltersTab();
     QWidget* createNavigationRow();
     void connectHandlers();
+    void connectNavigation();
+    void connectEnergyTab();
     void updateWindowMenu();
 
     // Handlers that exist from the start; the other tabs' handlers join them as they grow.

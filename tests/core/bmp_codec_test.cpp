@@ -20,25 +20,54 @@
 #include <vector>
 
 // The largest single request to operator new since the last reset, so a test can show that a
-// file declaring a huge picture is refused before the reader allocates it. Every other
-// allocation of the test program goes straight through to malloc and free. The replacements
-// stay out of line, so the compiler never sees free() paired with a new-expression.
+// file declaring a huge picture is refused before the reader allocates it. Every plain, array
+// and nothrow form of new and delete is replaced, so each pair goes through malloc and free
+// (the aligned forms stay as they are, with their own pairs). The replacements stay out of
+// line, so the compiler never sees free() paired with a new-expression.
 namespace {
-std::atomic<std::size_t> largestAllocation{0};
-} // namespace
 
-[[gnu::noinline]] void* operator new(std::size_t size) {
+std::atomic<std::size_t> largestAllocation{0};
+
+void* allocate(std::size_t size) noexcept {
     std::size_t seen = largestAllocation.load(std::memory_order_relaxed);
     while (size > seen &&
            !largestAllocation.compare_exchange_weak(seen, size, std::memory_order_relaxed)) {
     }
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+} // namespace
+
+[[gnu::noinline]] void* operator new(std::size_t size) {
+    if (void* p = allocate(size)) return p;
     throw std::bad_alloc();
+}
+[[gnu::noinline]] void* operator new[](std::size_t size) {
+    if (void* p = allocate(size)) return p;
+    throw std::bad_alloc();
+}
+[[gnu::noinline]] void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
+}
+[[gnu::noinline]] void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size);
 }
 [[gnu::noinline]] void operator delete(void* p) noexcept {
     std::free(p);
 }
+[[gnu::noinline]] void operator delete[](void* p) noexcept {
+    std::free(p);
+}
 [[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+[[gnu::noinline]] void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+[[gnu::noinline]] void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
 
