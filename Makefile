@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test sanitize format clean
+.PHONY: all deps configure build run test sanitize bench format clean
 
 all: build
 
@@ -30,8 +30,15 @@ sanitize:
 	@$(MAKE) --no-print-directory test BUILD_DIR=build-sanitize BUILD_TYPE=Debug \
 		CMAKE_FLAGS="-DFRINGEL_SANITIZE=ON"
 
+# Kernel benchmarks, built in Release.
+bench: deps
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DFRINGEL_BUILD_BENCH=ON \
+		-DFRINGEL_BUILD_TESTS=OFF -DFRINGEL_BUILD_GUI=OFF >/dev/null
+	@cmake --build build-bench -j $(JOBS) --target fringel_bench
+	@build-bench/bench/fringel_bench --benchmark_min_time=0.5
+
 format:
 	@find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize build-bench

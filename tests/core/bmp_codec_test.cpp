@@ -21,18 +21,23 @@
 
 // The largest single request to operator new since the last reset, so a test can show that a
 // file declaring a huge picture is refused before the reader allocates it. Every plain, array
-// and nothrow form of new and delete is replaced, so each pair goes through malloc and free
-// (the aligned forms stay as they are, with their own pairs). The replacements stay out of
+// and nothrow form of new and delete is replaced, so each pair goes through malloc and free;
+// the plain aligned forms (which large pixel buffers use) go through aligned_alloc and free,
+// and are recorded too. The replacements stay out of
 // line, so the compiler never sees free() paired with a new-expression.
 namespace {
 
 std::atomic<std::size_t> largestAllocation{0};
 
-void* allocate(std::size_t size) noexcept {
+void record(std::size_t size) noexcept {
     std::size_t seen = largestAllocation.load(std::memory_order_relaxed);
     while (size > seen &&
            !largestAllocation.compare_exchange_weak(seen, size, std::memory_order_relaxed)) {
     }
+}
+
+void* allocate(std::size_t size) noexcept {
+    record(size);
     return std::malloc(size == 0 ? 1 : size);
 }
 
@@ -51,6 +56,18 @@ void* allocate(std::size_t size) noexcept {
 }
 [[gnu::noinline]] void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     return allocate(size);
+}
+[[gnu::noinline]] void* operator new(std::size_t size, std::align_val_t align) {
+    const auto a = static_cast<std::size_t>(align);
+    record(size);
+    if (void* p = std::aligned_alloc(a, (std::max<std::size_t>(size, 1) + a - 1) / a * a)) return p;
+    throw std::bad_alloc();
+}
+[[gnu::noinline]] void operator delete(void* p, std::align_val_t) noexcept {
+    std::free(p);
+}
+[[gnu::noinline]] void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+    std::free(p);
 }
 [[gnu::noinline]] void operator delete(void* p) noexcept {
     std::free(p);

@@ -27,7 +27,8 @@ struct BadIndexCase {
 class DynamicArrayBadIndex : public ::testing::TestWithParam<BadIndexCase> {};
 
 TEST_P(DynamicArrayBadIndex, RaisesWithIndexAndLength) {
-    const auto [length, index] = GetParam();
+    const std::int64_t length = GetParam().length;
+    const std::int64_t index = GetParam().index;
     DynamicArray<int> a(length);
     const DynamicArray<int>& ca = a;
 

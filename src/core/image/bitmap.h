@@ -8,6 +8,8 @@
 // paths refuse them.
 #pragma once
 
+#include "base/large_buffer_allocator.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -72,7 +74,7 @@ private:
     std::int32_t height_ = 0;
     PixelFormat format_ = PixelFormat::Bgr24;
     std::int64_t stride_ = 0;
-    std::vector<std::uint8_t> bytes_;
+    std::vector<std::uint8_t, LargeBufferAllocator<std::uint8_t>> bytes_;
     std::vector<std::uint32_t> palette_;
 };
 

@@ -562,12 +562,12 @@ Bitmap readBmp(const std::string& fileName) {
 
     std::ifstream in(path, std::ios::binary);
     if (!in) fail(fileName, "cannot open the file");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    std::vector<std::uint8_t, LargeBufferAllocator<std::uint8_t>> bytes(static_cast<std::size_t>(size));
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
     if (static_cast<std::uintmax_t>(in.gcount()) != size)
         fail(fileName, "read error (got " + std::to_string(in.gcount()) + " of " +
                            std::to_string(size) + " bytes)");
-    return decodeBmp(bytes, fileName);
+    return decodeBmp(std::span<const std::uint8_t>(bytes.data(), bytes.size()), fileName);
 }
 
 std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
