@@ -147,32 +147,34 @@ TMDIChild* TMF::createDocument() {
     return child;
 }
 
-void TMF::tileHorizontally() {
-    // Windows stacked one above the other, each the full width of the client area.
+namespace {
+
+// Lays the windows that are not minimised out in equal strips: stacked one above the other
+// (each the full width) or side by side (each the full height).
+void tile(QMdiArea* area, bool stacked) {
     QList<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* w : mdiArea->subWindowList())
+    for (QMdiSubWindow* w : area->subWindowList())
         if (!w->isMinimized()) windows.append(w);
     if (windows.isEmpty()) return;
-    const QRect area = mdiArea->viewport()->rect();
-    const int h = area.height() / static_cast<int>(windows.size());
-    for (int i = 0; i < windows.size(); ++i) {
+    const QRect r = area->viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    for (int i = 0; i < n; ++i) {
         windows[i]->showNormal();
-        windows[i]->setGeometry(0, i * h, area.width(), h);
+        if (stacked)
+            windows[i]->setGeometry(0, i * (r.height() / n), r.width(), r.height() / n);
+        else
+            windows[i]->setGeometry(i * (r.width() / n), 0, r.width() / n, r.height());
     }
 }
 
+} // namespace
+
+void TMF::tileHorizontally() {
+    tile(mdiArea, true);
+}
+
 void TMF::tileVertically() {
-    // Windows side by side, each the full height of the client area.
-    QList<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* w : mdiArea->subWindowList())
-        if (!w->isMinimized()) windows.append(w);
-    if (windows.isEmpty()) return;
-    const QRect area = mdiArea->viewport()->rect();
-    const int w = area.width() / static_cast<int>(windows.size());
-    for (int i = 0; i < windows.size(); ++i) {
-        windows[i]->showNormal();
-        windows[i]->setGeometry(i * w, 0, w, area.height());
-    }
+    tile(mdiArea, false);
 }
 
 void TMF::minimizeAll() {
