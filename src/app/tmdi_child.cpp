@@ -150,10 +150,8 @@ void TMDIChild::FormActivate() {
     w.SERange->setValue(d.range);
     w.CSDiodeSize->setValue(d.diodeSize);
     // The scroll bars' own handlers write these values back into the document.
-    const int fineTuning = d.fineTuning;
-    const int cutLevel = d.cutLevel;
-    w.scroolCut->setValue(fineTuning);
-    w.ScrollBar2->setValue(cutLevel);
+    w.scroolCut->setValue(d.fineTuning);
+    w.ScrollBar2->setValue(d.cutLevel);
     show(w.DiodeOut, formatGeneral(d.diodeReading));
     show(w.EnOut, formatGeneral(d.energy));
     show(w.EnNoise, formatGeneral(d.energyNoise));
