@@ -28,6 +28,11 @@ QImage displayImage(const fringel::Bitmap& b, fringel::Bitmap& scratch) {
 
 } // namespace
 
+QImage copyToQImage(const fringel::Bitmap& picture) {
+    fringel::Bitmap scratch;
+    return displayImage(picture, scratch).copy();
+}
+
 ImageView::ImageView(const fringel::Bitmap& picture, QWidget* parent)
     : QWidget(parent), picture_(picture) {
     setObjectName("Image1");

@@ -2,11 +2,15 @@
 // The picture is wrapped as a QImage without a copy where the pixel format allows.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 namespace fringel {
 class Bitmap;
 }
+
+// A QImage with its own copy of the picture, for labels that keep what they show.
+QImage copyToQImage(const fringel::Bitmap& picture);
 
 class ImageView : public QWidget {
     Q_OBJECT

@@ -38,7 +38,8 @@ void enableMeasurement(TMF& w, bool on) {
 }
 
 void enableFilters(TMF& w, bool on) {
-    w.BMedApply->setEnabled(on);
+    // "Apply" stays off while "Apply in calculations" is ticked.
+    w.BMedApply->setEnabled(on && !w.CBMedFiltrerAuto->isChecked());
     w.CBMedFiltrerAuto->setEnabled(on);
     w.CSpinEdit1->setEnabled(on);
 }

@@ -120,6 +120,8 @@ void TMF::connectHandlers() {
             [this] { runCommand([this] { FileOpen1Execute(); }); });
     connectNavigation();
     connectEnergyTab();
+    connectConnectingTab();
+    connectFiltersTab();
     connect(mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         if (auto* child = qobject_cast<TMDIChild*>(window))
             runCommand([child] { child->FormActivate(); });

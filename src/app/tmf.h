@@ -204,6 +204,24 @@ public:
     void scroolCutChange();
     void ScrollBar2Change();
 
+    // --- "Connecting" tab ---
+    void TcutofChange();
+    void EcutofTopChange();
+    void EcutofLowChange();
+    void CBColorOrderChange();
+    void UTimeDownChanging();
+    void CBTrimmingClick();
+    void ETrimXposChange();
+    void ETrimYposChange();
+    void ETrimXdimChange();
+    void ETrimYdimChange();
+    void BitBtn2Click();
+
+    // --- "Filters" tab ---
+    void BMedApplyClick();
+    void CBMedFiltrerAutoClick();
+    void CSpinEdit1Change();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -220,6 +238,10 @@ private:
     void connectHandlers();
     void connectNavigation();
     void connectEnergyTab();
+    void connectConnectingTab();
+    void connectFiltersTab();
+    // The size the trimming boxes are checked against, for the active document.
+    QSize trimmingReference() const;
     void updateWindowMenu();
 
     // Handlers that exist from the start; the other tabs' handlers join them as they grow.
@@ -229,5 +251,6 @@ private:
     class GuiHost;
     std::unique_ptr<GuiHost> host_;
     bool firstShown_ = false;
+    bool previewQueued_ = false;
     int documentsCreated_ = 0;
 };

@@ -1,6 +1,7 @@
 // fringel-cli: Fringel's analysis without a window, for scripts and machines with no display.
 // Exit codes: 0 success, 1 processing failure, 2 bad usage.
 #include "base/errors.h"
+#include "commands.h"
 
 #include <cstdio>
 #include <exception>
@@ -14,9 +15,15 @@ constexpr const char* kUsage =
     "\n"
     "Fringel measures diffraction patterns photographed as exposure series.\n"
     "\n"
+    "Commands:\n"
+    "  connect    connect an exposure series into a float layer and save it as a project\n"
+    "  median     median-filter one channel of a picture\n"
+    "\n"
     "Options:\n"
     "  --help       show this help and exit\n"
-    "  --version    show the version and exit\n";
+    "  --version    show the version and exit\n"
+    "\n"
+    "'fringel-cli <command> --help' describes a command.\n";
 
 int usageError(std::string_view message) {
     std::fprintf(stderr, "fringel-cli: %.*s\nTry 'fringel-cli --help'.\n",
@@ -27,6 +34,7 @@ int usageError(std::string_view message) {
 } // namespace
 
 int main(int argc, char** argv) {
+    using namespace fringel::cli;
     try {
         if (argc < 2) return usageError("no command given");
         const std::string_view first = argv[1];
@@ -38,9 +46,14 @@ int main(int argc, char** argv) {
             std::printf("fringel-cli %s (Fringel ver. 0.9 Beta)\n", FRINGEL_VERSION);
             return 0;
         }
+        Arguments args(argc, argv, 2);
+        if (first == "connect") return connectCommand(args);
+        if (first == "median") return medianCommand(args);
         if (first.starts_with("-"))
             return usageError("unknown option '" + std::string(first) + "'");
         return usageError("unknown command '" + std::string(first) + "'");
+    } catch (const UsageError& e) {
+        return usageError(e.what());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "fringel-cli: %s\n", e.what());
         return 1;

@@ -1,4 +1,5 @@
 #include "app/main_window_fixture.h"
+#include "app/series_fixture.h"
 #include "image/bmp_codec.h"
 #include "image/canvas.h"
 #include "image_view.h"
@@ -19,26 +20,6 @@
 
 using fringel::Bitmap;
 using fringel::PixelFormat;
-
-namespace {
-
-// A series of `n` w x h exposures, exposure i filled with the byte 10 * (i + 1).
-QStringList writeSeries(const QTemporaryDir& dir, int n, int w = 40, int h = 30,
-                        PixelFormat format = PixelFormat::Gray8) {
-    QStringList files;
-    for (int i = 0; i < n; ++i) {
-        Bitmap b(w, h, format);
-        for (int y = 0; y < h; ++y)
-            for (std::int64_t k = 0; k < b.stride(); ++k)
-                b.row(y)[k] = static_cast<std::uint8_t>(10 * (i + 1));
-        const QString path = dir.filePath(QString("exp%1.bmp").arg(i));
-        fringel::writeBmp(b, path.toStdString());
-        files << path;
-    }
-    return files;
-}
-
-} // namespace
 
 class NavigationTest : public MainWindowTest {
 protected:

@@ -8,6 +8,7 @@
 // - Every index is checked: an index below 0 or not below the length raises
 //   DynArrayOutOfRange carrying the index and the length.
 // - data() gives the raw elements for kernels that have checked their bounds up front.
+// - Large sample arrays pass an allocator for big buffers (base/large_buffer_allocator.h).
 #pragma once
 
 #include "base/errors.h"
@@ -19,7 +20,7 @@
 
 namespace fringel {
 
-template <typename T> class DynamicArray {
+template <typename T, typename Allocator = std::allocator<T>> class DynamicArray {
 public:
     DynamicArray() = default;
     explicit DynamicArray(std::int64_t length) { setLength(length); }
@@ -34,11 +35,12 @@ public:
             return;
         }
         if (!store_) {
-            store_ = std::make_shared<std::vector<T>>(static_cast<std::size_t>(length));
+            store_ = std::make_shared<std::vector<T, Allocator>>(static_cast<std::size_t>(length));
             return;
         }
         if (store_.use_count() > 1) {
-            auto own = std::make_shared<std::vector<T>>(static_cast<std::size_t>(length));
+            auto own =
+                std::make_shared<std::vector<T, Allocator>>(static_cast<std::size_t>(length));
             const std::size_t keep = std::min(store_->size(), own->size());
             std::copy_n(store_->begin(), keep, own->begin());
             store_ = std::move(own);
@@ -72,7 +74,7 @@ private:
         if (i < 0 || i >= length()) throw DynArrayOutOfRange(i, length());
     }
 
-    std::shared_ptr<std::vector<T>> store_;
+    std::shared_ptr<std::vector<T, Allocator>> store_;
 };
 
 } // namespace fringel

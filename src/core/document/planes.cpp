@@ -16,7 +16,7 @@ void Plane::resize(std::int32_t width, std::int32_t height) {
         throw FringelError("Plane size " + std::to_string(width) + " x " + std::to_string(height) +
                            " is outside the allowed range");
     if (width == width_ && height == height_) return;
-    DynamicArray<float> resized(std::int64_t{width} * height);
+    DynamicArray<float, LargeBufferAllocator<float>> resized(std::int64_t{width} * height);
     const std::int32_t keepW = std::min(width, width_);
     const std::int32_t keepH = std::min(height, height_);
     for (std::int32_t y = 0; y < keepH; ++y)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "base/dynamic_array.h"
+#include "base/large_buffer_allocator.h"
 
 #include <cstdint>
 
@@ -44,7 +45,8 @@ private:
 
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
-    DynamicArray<float> samples_;
+    // Camera-size planes are hundreds of megabytes: allocated on huge pages.
+    DynamicArray<float, LargeBufferAllocator<float>> samples_;
 };
 
 using Layer = DynamicArray<Plane>;  // the channels of one layer

@@ -1,18 +1,15 @@
 #include "image/bmp_codec.h"
 
 #include "base/errors.h"
+#include "base/replacing_file.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <system_error>
 
 namespace fringel {
 
@@ -562,7 +559,8 @@ Bitmap readBmp(const std::string& fileName) {
 
     std::ifstream in(path, std::ios::binary);
     if (!in) fail(fileName, "cannot open the file");
-    std::vector<std::uint8_t, LargeBufferAllocator<std::uint8_t>> bytes(static_cast<std::size_t>(size));
+    std::vector<std::uint8_t, LargeBufferAllocator<std::uint8_t>> bytes(
+        static_cast<std::size_t>(size));
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
     if (static_cast<std::uintmax_t>(in.gcount()) != size)
         fail(fileName, "read error (got " + std::to_string(in.gcount()) + " of " +
@@ -634,48 +632,9 @@ void writeBmp(const Bitmap& bitmap, const std::string& fileName) {
     if (bitmap.isEmpty()) fail(fileName, "an empty bitmap cannot be written as BMP");
     const std::vector<std::uint8_t> bytes = encodeBmp(bitmap);
 
-    const fs::path target = toPath(fileName);
-    // Create a temporary file next to the target that did not exist before ("x" mode), so
-    // two writers never share one.
-    std::mt19937_64 random(
-        std::random_device{}() ^
-        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::path temp;
-    std::FILE* f = nullptr;
-    int openError = 0;
-    for (int attempt = 0; attempt < 100 && !f; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".tmp-%08X",
-                      static_cast<unsigned>(random() & 0xFFFFFFFFu));
-        temp = target;
-        temp += suffix;
-#ifdef _WIN32
-        f = _wfopen(temp.c_str(), L"wbx");
-#else
-        f = std::fopen(temp.c_str(), "wbx");
-#endif
-        openError = errno;
-        if (!f && openError != EEXIST) break;
-    }
-    if (!f)
-        fail(fileName,
-             "cannot create a temporary file: " + std::generic_category().message(openError));
-
-    auto discard = [&](const std::string& reason) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        fail(fileName, reason);
-    };
-    const bool written =
-        std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
-    const int writeError = errno;
-    const bool closed = std::fclose(f) == 0;
-    if (!written) discard("write error: " + std::generic_category().message(writeError));
-    if (!closed) discard("write error on closing: " + std::generic_category().message(errno));
-
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) discard("cannot replace the file: " + ec.message());
+    ReplacingFile file(fileName);
+    file.write(bytes.data(), bytes.size());
+    file.commit();
 }
 
 } // namespace fringel

@@ -1,0 +1,89 @@
+#include "cli_support.h"
+
+#include "base/errors.h"
+#include "base/number_text.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace fringel::cli {
+
+void CliHost::log(std::string_view line) {
+    if (verbose) std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
+}
+
+void CliHost::showMessage(std::string_view text) {
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+}
+
+Arguments::Arguments(int argc, char** argv, int first) {
+    for (int i = first; i < argc; ++i)
+        args_.emplace_back(argv[i]);
+}
+
+std::string Arguments::take() {
+    return args_.at(next_++);
+}
+
+std::string Arguments::valueOf(std::string_view name) {
+    if (done()) throw UsageError("option '" + std::string(name) + "' needs a value");
+    return take();
+}
+
+std::int32_t intOption(std::string_view option, std::string_view text, std::int32_t min,
+                       std::int32_t max) {
+    std::int32_t value = 0;
+    try {
+        value = parseInt(text);
+    } catch (const ConversionError&) {
+        throw UsageError("option '" + std::string(option) + "': '" + std::string(text) +
+                         "' is no integer");
+    }
+    if (value < min || value > max)
+        throw UsageError("option '" + std::string(option) + "': " + std::to_string(value) +
+                         " is outside " + std::to_string(min) + ".." + std::to_string(max));
+    return value;
+}
+
+std::vector<std::int32_t> intListOption(std::string_view option, std::string_view text,
+                                        std::size_t count) {
+    std::vector<std::int32_t> values;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        const std::string_view part = text.substr(start, comma - start);
+        values.push_back(intOption(option, part, INT32_MIN, INT32_MAX));
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
+    }
+    if (values.size() != count)
+        throw UsageError("option '" + std::string(option) + "' needs " + std::to_string(count) +
+                         " comma-separated integers, got '" + std::string(text) + "'");
+    return values;
+}
+
+double numberOption(std::string_view option, std::string_view text) {
+    std::string typed(text);
+    for (char& c : typed)
+        if (c == '.') c = ',';
+    try {
+        return parseFloat(typed);
+    } catch (const ConversionError&) {
+        throw UsageError("option '" + std::string(option) + "': '" + std::string(text) +
+                         "' is no number");
+    }
+}
+
+void requireFiles(const std::vector<std::string>& files) {
+    for (const std::string& f : files) {
+        std::error_code ec;
+        const auto status =
+            std::filesystem::status(std::filesystem::path(std::u8string(f.begin(), f.end())), ec);
+        if (status.type() == std::filesystem::file_type::not_found)
+            throw FileError(f, "file not found");
+        if (status.type() != std::filesystem::file_type::regular)
+            throw FileError(f, "not a regular file");
+    }
+}
+
+} // namespace fringel::cli

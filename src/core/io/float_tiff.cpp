@@ -1,0 +1,54 @@
+#include "io/float_tiff.h"
+
+#include "base/errors.h"
+#include "base/replacing_file.h"
+
+#include <memory>
+#include <tiffio.h>
+
+namespace fringel {
+
+void writeFloatTiff(const std::string& fileName, const std::vector<const Plane*>& channels) {
+    const auto samples = static_cast<std::uint16_t>(channels.size());
+    if (samples != 1 && samples != 3)
+        throw FileError(fileName, "a float TIFF holds one or three channels");
+    const std::int32_t width = channels[0]->width();
+    const std::int32_t height = channels[0]->height();
+    for (const Plane* p : channels)
+        if (p->width() != width || p->height() != height)
+            throw FileError(fileName, "the channels differ in size");
+    if (width <= 0 || height <= 0) throw FileError(fileName, "an empty layer cannot be written");
+
+    ReplacingFile file(fileName);
+    const std::string temp = file.releasePath().string();
+    {
+        const std::unique_ptr<TIFF, void (*)(TIFF*)> tiff(TIFFOpen(temp.c_str(), "w"), TIFFClose);
+        if (!tiff) throw FileError(fileName, "cannot create the TIFF file");
+        TIFF* t = tiff.get();
+        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(width));
+        TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(height));
+        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, samples);
+        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 32);
+        TIFFSetField(t, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
+        TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC,
+                     samples == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
+        TIFFSetField(t, TIFFTAG_SOFTWARE, "Fringel");
+        std::vector<float> row(static_cast<std::size_t>(width) * samples);
+        for (std::int32_t y = 0; y < height; ++y) {
+            for (std::uint16_t s = 0; s < samples; ++s) {
+                const float* src = channels[s]->row(y);
+                for (std::int32_t x = 0; x < width; ++x)
+                    row[std::size_t(x) * samples + s] = src[x];
+            }
+            if (TIFFWriteScanline(t, row.data(), static_cast<std::uint32_t>(y), 0) < 0)
+                throw FileError(fileName, "write error in row " + std::to_string(y));
+        }
+        if (!TIFFFlush(t)) throw FileError(fileName, "write error");
+    }
+    file.commit();
+}
+
+} // namespace fringel

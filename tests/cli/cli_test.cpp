@@ -1,0 +1,238 @@
+// Runs the built fringel-cli on generated files and checks its outputs against the core
+// functions the windows use.
+#include "base/errors.h"
+#include "connect/con_img.h"
+#include "core/bmp_fixtures.h"
+#include "core/recording_host.h"
+#include "filters/median.h"
+#include "image/bmp_codec.h"
+#include "io/open_series.h"
+#include "io/project.h"
+
+#include <cstdio>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <sstream>
+#include <sys/wait.h>
+#include <tiffio.h>
+
+using namespace fringel;
+using fringel::test::RecordingHost;
+using fringel::test::TempFolder;
+
+namespace {
+
+struct CliRun {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string quoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// Runs fringel-cli with the arguments in `folder` as the working directory.
+CliRun runCli(const TempFolder& folder, const std::vector<std::string>& args) {
+    std::string command = "cd " + quoted(folder.file("")) + " && " + quoted(FRINGEL_CLI);
+    for (const std::string& a : args)
+        command += " " + quoted(a);
+    const std::string errFile = folder.file("stderr.txt");
+    command += " 2>" + quoted(errFile);
+    std::FILE* pipe = popen(command.c_str(), "r");
+    std::string out;
+    char buf[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
+        out.append(buf, n);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, readText(errFile)};
+}
+
+// A series of n exposures with a bright spot that saturates in the later ones.
+std::vector<std::string> writeSeries(const TempFolder& folder, int n, int w, int h,
+                                     PixelFormat format = PixelFormat::Bgr24) {
+    std::mt19937 rng(7);
+    std::vector<std::string> files;
+    for (int i = 0; i < n; ++i) {
+        Bitmap b(w, h, format);
+        const int bytes = format == PixelFormat::Gray8 ? 1 : 3;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const double d2 = (x - w / 2.0) * (x - w / 2.0) + (y - h / 2.0) * (y - h / 2.0);
+                const double radiance = 5 + 400 * std::exp(-d2 / 40.0);
+                for (int k = 0; k < bytes; ++k)
+                    b.row(y)[x * bytes + k] = static_cast<std::uint8_t>(
+                        std::min(255.0, radiance * (1 << i) / (k + 1) + rng() % 3));
+            }
+        const std::string name = "exp" + std::to_string(i) + ".bmp";
+        writeBmp(b, folder.file(name));
+        files.push_back(folder.file(name));
+    }
+    return files;
+}
+
+// The same connect and save through the core functions.
+void connectThroughCore(const std::vector<std::string>& files, const ConnectSettings& settings,
+                        int timeIndex, const std::string& name) {
+    RecordingHost host;
+    ImageDocument doc(host);
+    NoOpenWindow window;
+    openFiles(doc, window, files, kOpenBmpSeries, files.front());
+    doc.timeIndex = timeIndex;
+    ASSERT_TRUE(conImg(host).connect(doc, settings).connected);
+    writeProject(host, doc, name);
+}
+
+} // namespace
+
+TEST(CliConnect, WritesTheSameProjectAsTheCoreFunctions) {
+    TempFolder folder;
+    const auto files = writeSeries(folder, 3, 40, 30);
+    const CliRun run =
+        runCli(folder, {"connect", "--time-index", "5", "--cutoff", "10,200", "--trim", "2,3,30,20",
+                        "--channel", "red", "-o", "cli.mdt", files[2], files[0], files[1]});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    ConnectSettings s;
+    s.selectionStart = 255 - 200;
+    s.selectionEnd = 255 - 10;
+    s.colorOrder = 0;
+    s.trimming = TrimmingBoxes{"2", "3", "30", "20"};
+    connectThroughCore(files, s, 5, folder.file("core"));
+    EXPECT_EQ(readText(folder.file("cli.mdt")), readText(folder.file("core.mdt")));
+    EXPECT_EQ(readText(folder.file("cli_0.bmp")), readText(folder.file("core_0.bmp")));
+    EXPECT_EQ(readText(folder.file("cli.mdt")).substr(0, 12), "1\n1,1,30,20\n");
+}
+
+TEST(CliConnect, DefaultsAreTheConnectingTabsStartValues) {
+    TempFolder folder;
+    const auto files = writeSeries(folder, 2, 16, 12);
+    ASSERT_EQ(runCli(folder, {"connect", "-o", "p", files[0], files[1]}).exitCode, 0);
+    connectThroughCore(files, ConnectSettings{}, 0, folder.file("core"));
+    EXPECT_EQ(readText(folder.file("p.mdt")), readText(folder.file("core.mdt")));
+
+    ASSERT_EQ(runCli(folder, {"connect", "--median", "2", "-o", "m", files[0], files[1]}).exitCode,
+              0);
+    ConnectSettings filtered;
+    filtered.medianInCalculations = true;
+    filtered.medianRadius = 2;
+    connectThroughCore(files, filtered, 0, folder.file("corem"));
+    EXPECT_EQ(readText(folder.file("m.mdt")), readText(folder.file("corem.mdt")));
+}
+
+TEST(CliConnect, FloatTiffHoldsTheLinearLayer) {
+    TempFolder folder;
+    const auto files = writeSeries(folder, 2, 20, 10);
+    for (const std::string channel : {"green", "rgb"}) {
+        const CliRun run = runCli(folder, {"connect", "--channel", channel, "--float-tiff", "f.tif",
+                                           "-o", "p", files[0], files[1]});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        TIFF* t = TIFFOpen(folder.file("f.tif").c_str(), "r");
+        ASSERT_NE(t, nullptr);
+        std::uint16_t samples = 0, bits = 0;
+        TIFFGetField(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
+        TIFFGetField(t, TIFFTAG_BITSPERSAMPLE, &bits);
+        EXPECT_EQ(samples, channel == "rgb" ? 3 : 1);
+        EXPECT_EQ(bits, 32);
+        std::vector<float> row(20 * samples);
+        ASSERT_EQ(TIFFReadScanline(t, row.data(), 5, 0), 1);
+        TIFFClose(t);
+        // The spot's rim was exposed within the band: its merged values are positive.
+        const auto rim = std::find_if(row.begin(), row.end(), [](float v) { return v > 1; });
+        ASSERT_NE(rim, row.end());
+        if (channel == "green") {
+            const std::string mdt = readText(folder.file("p.mdt"));
+            EXPECT_NE(mdt.find(projectValueText(*rim) + ","), std::string::npos);
+        }
+    }
+}
+
+TEST(CliConnect, FailuresExitWithOneNamingTheCause) {
+    TempFolder folder;
+    auto files = writeSeries(folder, 2, 10, 10);
+    writeBmp(Bitmap(12, 10, PixelFormat::Bgr24), folder.file("odd.bmp"));
+    struct Case {
+        std::vector<std::string> args;
+        std::string inError;
+    };
+    const Case cases[] = {
+        {{"connect", "-o", "p", files[0], folder.file("missing.bmp")}, "missing.bmp"},
+        {{"connect", "-o", "p", files[0], folder.file("odd.bmp")}, "Exposure 1 is 12 x 10"},
+        {{"connect", "--time-index", "18", "-o", "p", files[0], files[1]}, "time index 18"},
+        {{"connect", "--trim", "5,5,10,10", "-o", "p", files[0], files[1]}, "Trimming region"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = runCli(folder, c.args);
+        EXPECT_EQ(run.exitCode, 1) << c.inError;
+        EXPECT_NE(run.err.find(c.inError), std::string::npos) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.file("p.mdt")));
+}
+
+TEST(CliConnect, BadUsageExitsWithTwoNamingTheOption) {
+    TempFolder folder;
+    const auto files = writeSeries(folder, 2, 8, 8);
+    struct Case {
+        std::vector<std::string> args;
+        std::string inError;
+    };
+    const Case cases[] = {
+        {{"connect", files[0]}, "-o NAME"},
+        {{"connect", "-o", "p"}, "no exposure files"},
+        {{"connect", "--channel", "purple", "-o", "p", files[0]}, "--channel"},
+        {{"connect", "--time-index", "19", "-o", "p", files[0]}, "--time-index"},
+        {{"connect", "--cutoff", "0,300", "-o", "p", files[0]}, "--cutoff"},
+        {{"connect", "--cutoff", "0", "-o", "p", files[0]}, "--cutoff"},
+        {{"connect", "--trim", "1,2,3", "-o", "p", files[0]}, "--trim"},
+        {{"connect", "--median", "x", "-o", "p", files[0]}, "--median"},
+        {{"connect", "--bogus", "-o", "p", files[0]}, "--bogus"},
+        {{"connect", "-o"}, "'-o' needs a value"},
+        {{"median", files[0], "-o", "out.bmp"}, "--radius"},
+        {{"median", files[0], "--radius", "101", "-o", "out.bmp"}, "--radius"},
+        {{"median", files[0], "--radius", "1", "--channel", "rgb", "-o", "x.bmp"}, "--channel"},
+        {{"frobnicate"}, "frobnicate"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = runCli(folder, c.args);
+        EXPECT_EQ(run.exitCode, 2) << c.inError;
+        EXPECT_NE(run.err.find(c.inError), std::string::npos) << run.err;
+    }
+}
+
+TEST(CliMedian, WritesTheFilteredPictureOfTheFiltersTab) {
+    TempFolder folder;
+    const auto files = writeSeries(folder, 1, 33, 21);
+    for (const auto& [channel, order] :
+         std::vector<std::pair<std::string, int>>{{"", 1}, {"blue", 2}, {"red", 0}}) {
+        std::vector<std::string> args = {"median", files[0], "--radius", "3", "-o", "out.bmp"};
+        if (!channel.empty()) args.insert(args.end(), {"--channel", channel});
+        const CliRun run = runCli(folder, args);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        RecordingHost host;
+        const Bitmap expected = applyMedian(host, readBmp(files[0]), 3, order);
+        EXPECT_EQ(readBmp(folder.file("out.bmp")), expected) << channel;
+    }
+}
+
+TEST(Cli, EveryCommandHasHelp) {
+    TempFolder folder;
+    for (const char* command : {"connect", "median"}) {
+        const CliRun run = runCli(folder, {command, "--help"});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_NE(run.out.find("Usage: fringel-cli"), std::string::npos);
+    }
+    EXPECT_NE(runCli(folder, {"--help"}).out.find("connect"), std::string::npos);
+}

@@ -1,0 +1,158 @@
+#include "base/errors.h"
+#include "core/bmp_fixtures.h"
+#include "core/recording_host.h"
+#include "image/bmp_codec.h"
+#include "io/float_tiff.h"
+#include "io/project.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <tiffio.h>
+
+using namespace fringel;
+using fringel::test::RecordingHost;
+using fringel::test::TempFolder;
+
+namespace {
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Appends a layer of one channel with the given columns and a display bitmap of its size.
+void addLayer(ImageDocument& doc, const std::vector<std::vector<float>>& columns,
+              std::uint8_t shade) {
+    const auto w = static_cast<std::int32_t>(columns.size());
+    const auto h = static_cast<std::int32_t>(columns[0].size());
+    doc.planes.setLength(doc.planes.length() + 1);
+    Layer layer(1);
+    layer[0] = Plane(w, h);
+    for (int x = 0; x < w; ++x)
+        for (int y = 0; y < h; ++y)
+            layer[0].at(x, y) = columns[x][y];
+    doc.planes[doc.planes.length() - 1] = layer;
+    doc.growByOneLayer();
+    Bitmap& b = *doc.bitmaps[doc.bitmaps.length() - 1];
+    b.reset(w, h, PixelFormat::Bgr24);
+    for (int y = 0; y < h; ++y)
+        std::fill(b.row(y), b.row(y) + 3 * w, shade);
+}
+
+} // namespace
+
+TEST(ProjectValueText, WritesSixSignificantDigitsWithAPoint) {
+    const std::pair<float, const char*> cases[] = {
+        {0.0f, "0"},
+        {4.0f, "4"},
+        {107.5f, "107.5"},
+        {0.1f, "0.1"},
+        {0.0001f, "0.0001"},
+        {123456.0f, "123456"},
+        {1234567.0f, "1.23457e+06"},
+        {0.00001f, "1e-05"},
+        {-2.5f, "-2.5"},
+        {3.14159274f, "3.14159"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(projectValueText(value), text) << text;
+}
+
+TEST(WriteProject, WritesTheColumnsOfEveryLayerAndItsBitmap) {
+    TempFolder folder;
+    RecordingHost host;
+    ImageDocument doc(host);
+    addLayer(doc, {{1, 2.5f, 0}, {4, 5, 6}}, 7);
+    addLayer(doc, {{-1, 1e-5f, 1234567}, {0.1f, 0, 0}}, 9);
+    const std::string name = folder.file("p");
+    writeProject(host, doc, name);
+
+    EXPECT_EQ(readText(name + ".mdt"), "1\n2,1,2,3\n0\n1,2.5,0,\n4,5,6,\n"
+                                       "1\n-1,1e-05,1.23457e+06,\n0.1,0,0,\n");
+    EXPECT_EQ(readBmp(name + "_0.bmp"), *doc.bitmaps[0]);
+    EXPECT_EQ(readBmp(name + "_1.bmp"), *doc.bitmaps[1]);
+    EXPECT_EQ(host.logLines,
+              (std::vector<std::string>{"Saving: (0[0|x,y])", "Saving: (1[0|x,y])"}));
+    EXPECT_EQ(host.values(RecordingHost::ProgressKind::Position).back(), 0);
+    // Only the project's own files are left: no temporary files.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.file("")),
+                            std::filesystem::directory_iterator()),
+              3);
+}
+
+TEST(WriteProject, AppendsTheExtensionEvenWhenTheNameHasIt) {
+    TempFolder folder;
+    RecordingHost host;
+    ImageDocument doc(host);
+    addLayer(doc, {{1}}, 0);
+    writeProject(host, doc, folder.file("q.mdt"));
+    EXPECT_TRUE(std::filesystem::exists(folder.file("q.mdt.mdt")));
+    EXPECT_TRUE(std::filesystem::exists(folder.file("q.mdt_0.bmp")));
+}
+
+TEST(WriteProject, RefusesADocumentWithoutLayersAndReportsUnwritableFiles) {
+    TempFolder folder;
+    RecordingHost host;
+    ImageDocument doc(host);
+    EXPECT_THROW(writeProject(host, doc, folder.file("empty")), DynArrayOutOfRange);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("empty.mdt")));
+
+    addLayer(doc, {{1}}, 0);
+    try {
+        writeProject(host, doc, folder.file("no/such/folder/p"));
+        FAIL() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.fileName(), folder.file("no/such/folder/p.mdt"));
+    }
+}
+
+TEST(FloatTiff, HoldsTheLayerAsThirtyTwoBitFloats) {
+    TempFolder folder;
+    Plane red(3, 2), green(3, 2), blue(3, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            red.at(x, y) = 107.5f * x + y;
+            green.at(x, y) = -1.0f * x;
+            blue.at(x, y) = 1e-7f * (y + 1);
+        }
+    struct Case {
+        std::vector<const Plane*> channels;
+        std::uint16_t photometric;
+    };
+    const Case cases[] = {{{&red}, PHOTOMETRIC_MINISBLACK},
+                          {{&red, &green, &blue}, PHOTOMETRIC_RGB}};
+    for (const Case& c : cases) {
+        const std::string path = folder.file("f.tif");
+        writeFloatTiff(path, c.channels);
+        TIFF* t = TIFFOpen(path.c_str(), "r");
+        ASSERT_NE(t, nullptr);
+        std::uint32_t w = 0, h = 0;
+        std::uint16_t bits = 0, format = 0, samples = 0, photometric = 0;
+        TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &w);
+        TIFFGetField(t, TIFFTAG_IMAGELENGTH, &h);
+        TIFFGetField(t, TIFFTAG_BITSPERSAMPLE, &bits);
+        TIFFGetField(t, TIFFTAG_SAMPLEFORMAT, &format);
+        TIFFGetField(t, TIFFTAG_SAMPLESPERPIXEL, &samples);
+        TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &photometric);
+        EXPECT_EQ(w, 3u);
+        EXPECT_EQ(h, 2u);
+        EXPECT_EQ(bits, 32);
+        EXPECT_EQ(format, SAMPLEFORMAT_IEEEFP);
+        EXPECT_EQ(samples, c.channels.size());
+        EXPECT_EQ(photometric, c.photometric);
+        std::vector<float> row(3 * samples);
+        for (std::uint32_t y = 0; y < h; ++y) {
+            ASSERT_EQ(TIFFReadScanline(t, row.data(), y, 0), 1);
+            for (std::uint32_t x = 0; x < w; ++x)
+                for (std::uint16_t s = 0; s < samples; ++s)
+                    EXPECT_EQ(row[x * samples + s], c.channels[s]->at(x, y));
+        }
+        TIFFClose(t);
+    }
+    EXPECT_THROW(writeFloatTiff(folder.file("g.tif"), {&red, &green}), FileError);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("g.tif")));
+}
