@@ -31,7 +31,8 @@ sanitize:
 		CMAKE_FLAGS="-DFRINGEL_SANITIZE=ON"
 
 # Kernel benchmarks, built in Release.
-bench: deps
+bench:
+	@scripts/install-deps.sh --bench
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DFRINGEL_BUILD_BENCH=ON \
 		-DFRINGEL_BUILD_TESTS=OFF -DFRINGEL_BUILD_GUI=OFF >/dev/null
 	@cmake --build build-bench -j $(JOBS) --target fringel_bench

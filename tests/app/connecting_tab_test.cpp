@@ -15,7 +15,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QPointer>
 #include <QTabWidget>
+#include <QTimer>
 
 using fringel::PixelFormat;
 
@@ -259,4 +261,36 @@ TEST_F(ConnectingTabTest, EveryRadiusChangeShowsAPreviewAndLogsItsTime) {
     EXPECT_TRUE(logLines().last().startsWith("Median calcuation time: "));
     const QPixmap preview = window->Image2->pixmap();
     EXPECT_EQ(preview.size(), QSize(200, 200));
+}
+
+TEST_F(ConnectingTabTest, ClosingTheDocumentDuringConnectWaitsForTheConnect) {
+    TMDIChild* child = open(3, 1200, 900);
+    window->CBMedFiltrerAuto->click();
+    window->CSpinEdit1->setValue(3);
+    bool busyWhenClosed = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        busyWhenClosed = child->document().busy();
+        child->close();
+    });
+    QPointer<TMDIChild> alive(child);
+    window->BitBtn2->click();
+    ASSERT_TRUE(busyWhenClosed) << "the close request did not arrive while connecting";
+    ASSERT_TRUE(alive);
+    EXPECT_EQ(child->document().planes.length(), 1);
+    for (int i = 0; i < 100 && alive; ++i) QTest::qWait(10);
+    EXPECT_FALSE(alive);
+    const QStringList log = logLines();
+    EXPECT_GT(log.indexOf("Dynamic Arrays deleted from memory..."),
+              log.indexOf("Running Standard Mode..."));
+}
+
+TEST_F(ConnectingTabTest, SecondConnectWhileConnectingIsRefused) {
+    TMDIChild* child = open(3, 1200, 900);
+    window->CBMedFiltrerAuto->click();
+    window->CSpinEdit1->setValue(3);
+    QTimer::singleShot(0, window.get(), [&] { window->BitBtn2Click(); });
+    window->BitBtn2->click();
+    EXPECT_EQ(child->document().planes.length(), 1);
+    EXPECT_TRUE(logLines().contains(
+        "This document is still busy; connect again when its running work has ended."));
 }

@@ -441,6 +441,17 @@ private:
 // of the buckets that enter the pair are caught up from where they were last used, or summed
 // again when that is cheaper.
 
+// Masks for sixteen counters: row k has lanes 0 .. k - 1 set, for k = 0..16.
+template <typename Count> struct LowLanes { alignas(16) Count lanes[17][16]; };
+template <typename Count> constexpr LowLanes<Count> makeLowLanes() {
+    LowLanes<Count> m{};
+    for (int k = 0; k <= 16; ++k)
+        for (int i = 0; i < 16; ++i)
+            m.lanes[k][i] = i < k ? static_cast<Count>(~Count{0}) : Count{0};
+    return m;
+}
+template <typename Count> constexpr LowLanes<Count> kLowLanes = makeLowLanes<Count>();
+
 // Sixteen counters (one coarse histogram, or one bucket of a fine histogram) in SSE2
 // registers.
 template <typename Count> struct Bins16;
@@ -468,21 +479,10 @@ template <> struct Bins16<std::uint16_t> {
         b = _mm_sub_epi16(b, o.b);
     }
 
-    // Lanes 0 .. k - 1 set, for k = 0..16.
-    struct LowMasks {
-        alignas(16) std::uint16_t lanes[17][16];
-        LowMasks() {
-            for (int k = 0; k <= 16; ++k)
-                for (int i = 0; i < 16; ++i)
-                    lanes[k][i] = i < k ? 0xFFFF : 0;
-        }
-    };
-    static const LowMasks kLowMasks;
-
     // Sum of bins 0 .. bucket - 1. No 16-bit sum overflows: all are parts of the window's
     // sample count, which fits 16 bits on this path.
     std::uint32_t sumBelow(int bucket) const {
-        const std::uint16_t* m = kLowMasks.lanes[bucket];
+        const std::uint16_t* m = kLowLanes<std::uint16_t>.lanes[bucket];
         __m128i s = _mm_add_epi16(
             _mm_and_si128(a, _mm_load_si128(reinterpret_cast<const __m128i*>(m))),
             _mm_and_si128(b, _mm_load_si128(reinterpret_cast<const __m128i*>(m + 8))));
@@ -527,8 +527,6 @@ template <> struct Bins16<std::uint16_t> {
     }
 };
 
-const Bins16<std::uint16_t>::LowMasks Bins16<std::uint16_t>::kLowMasks;
-
 template <> struct Bins16<std::uint32_t> {
     __m128i v[4];
 
@@ -559,18 +557,8 @@ template <> struct Bins16<std::uint32_t> {
                 _mm_sub_epi32(v[i], _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i)));
     }
     // Lanes 0 .. k - 1 set, for k = 0..16.
-    struct LowMasks {
-        alignas(16) std::uint32_t lanes[17][16];
-        LowMasks() {
-            for (int k = 0; k <= 16; ++k)
-                for (int i = 0; i < 16; ++i)
-                    lanes[k][i] = i < k ? 0xFFFFFFFFu : 0;
-        }
-    };
-    static const LowMasks kLowMasks;
-
     std::uint32_t sumBelow(int bucket) const {
-        const std::uint32_t* m = kLowMasks.lanes[bucket];
+        const std::uint32_t* m = kLowLanes<std::uint32_t>.lanes[bucket];
         __m128i s = _mm_setzero_si128();
         for (int i = 0; i < 4; ++i)
             s = _mm_add_epi32(
@@ -604,8 +592,6 @@ template <> struct Bins16<std::uint32_t> {
         return std::countr_zero(mask);
     }
 };
-
-const Bins16<std::uint32_t>::LowMasks Bins16<std::uint32_t>::kLowMasks;
 
 // Column histograms and the sliding window histogram of one thread.
 template <typename Count> class HistogramProcessor {
@@ -812,13 +798,20 @@ private:
 // ---------------------------------------------------------------------------------------------
 // Choosing the method, and sharing rows between threads.
 
+// The sorting networks serve radius 1 and 2 when the picture is at least a window wide and
+// tall.
+bool usesNetworks(const Job& job) {
+    const int r = job.radius;
+    return r >= 1 && r <= 2 && job.width >= 2 * r + 1 && job.height >= 2 * r + 1;
+}
+
 // Calls fn with the row processor that suits the job.
 template <typename Fn> void withProcessor(const Job& job, Fn&& fn) {
     const int r = job.radius, w = job.width, h = job.height;
     if (r == 0) {
         CopyProcessor p(job);
         fn(p);
-    } else if (r <= 2 && w >= 2 * r + 1 && h >= 2 * r + 1) {
+    } else if (usesNetworks(job)) {
         if (r == 1) {
             SmallWindowProcessor<1> p(job);
             fn(p);
@@ -922,19 +915,19 @@ void medianAllRows(ByteChannelIn in, int width, int height, int radius, ByteChan
                    std::atomic<std::int64_t>* rowsDone) {
     if (width <= 0 || height <= 0) return;
     const Job job{in, width, height, std::max(radius, 0), out, rowsDone};
-    // A thread only pays off with enough work: starting one costs about as much as a tenth
-    // of a megapixel through the histograms, or megapixels through the small networks.
-    const bool histograms =
-        job.radius > 2 || width < 2 * job.radius + 1 || height < 2 * job.radius + 1;
-    const std::int64_t minPixels = job.radius == 0                  ? 4'000'000
-                                   : job.radius == 1 && !histograms ? 1'000'000
-                                   : !histograms                    ? 150'000
-                                                                    : 32'768;
+    // A thread only pays off with enough work: starting one takes some 0.1 to 0.2 ms, the time
+    // the histograms need for a few ten thousand pixels and the networks for about a million
+    // (radius 1) or a few hundred thousand (radius 2).
+    const bool networks = usesNetworks(job);
+    const std::int64_t minPixels = job.radius == 0               ? 4'000'000
+                                   : networks && job.radius == 1 ? 1'000'000
+                                   : networks                    ? 150'000
+                                                                 : 32'768;
     const std::int64_t minRows = std::max<std::int64_t>(1, minPixels / width);
-    // Starting the histograms of a run of rows costs about as much as an eighth of its
-    // window height in finished rows; helping with a shorter run would not pay.
+    // Starting the column histograms for a run of rows costs about as much as finishing an
+    // eighth of the window height in rows; helping with a shorter run would not pay.
     const int ry = std::min(job.radius, height - 1);
-    const int minRunToHelp = histograms ? (2 * ry + 1) / 8 + 4 : 1;
+    const int minRunToHelp = job.radius > 0 && !networks ? (2 * ry + 1) / 8 + 4 : 1;
     RowClaims claims(height);
     parallelRows(0, height, minRows, [&](std::int64_t b, std::int64_t e) {
         withProcessor(job, [&](auto& p) {
