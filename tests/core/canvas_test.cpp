@@ -2,6 +2,9 @@
 #include "image/canvas.h"
 
 #include <gtest/gtest.h>
+#include <set>
+#include <string>
+#include <vector>
 
 using namespace fringel;
 
@@ -53,4 +56,99 @@ TEST(Canvas, DrawsOnlyInsideThePicture) {
 TEST(Canvas, RefusesPicturesThatAreNotTwentyFourBit) {
     Bitmap grey(2, 2, PixelFormat::Gray8);
     EXPECT_THROW(Canvas{grey}, FringelError);
+}
+
+namespace {
+
+// The pixels of the picture that hold `color`.
+std::set<std::pair<int, int>> pixelsOf(const fringel::Bitmap& b, fringel::Rgb color) {
+    std::set<std::pair<int, int>> out;
+    fringel::Bitmap copy = b;
+    const fringel::Canvas c(copy);
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x)
+            if (c.pixel(x, y) == color) out.insert({x, y});
+    return out;
+}
+
+} // namespace
+
+TEST(CanvasEllipse, OutlineFillsItsBoxWithoutTheRightAndBottomEdges) {
+    using fringel::Rgb;
+    const Rgb red{255, 0, 0};
+    struct Box {
+        int x1, y1, x2, y2;
+    };
+    for (const Box box :
+         {Box{10, 10, 20, 20}, Box{5, 8, 30, 15}, Box{3, 3, 5, 9}, Box{0, 0, 41, 41}}) {
+        fringel::Bitmap b(50, 50);
+        fringel::Canvas c(b);
+        c.setPenColor(red);
+        c.ellipse(box.x1, box.y1, box.x2, box.y2);
+        const auto painted = pixelsOf(b, red);
+        ASSERT_FALSE(painted.empty());
+        int minX = 99, maxX = -1, minY = 99, maxY = -1;
+        for (const auto& [x, y] : painted) {
+            minX = std::min(minX, x);
+            maxX = std::max(maxX, x);
+            minY = std::min(minY, y);
+            maxY = std::max(maxY, y);
+            // Mirror images about the box's centre are painted too.
+            EXPECT_TRUE(painted.count({box.x1 + box.x2 - 1 - x, y})) << x << "," << y;
+            EXPECT_TRUE(painted.count({x, box.y1 + box.y2 - 1 - y})) << x << "," << y;
+            // Closed: every outline pixel touches at least two others.
+            int neighbours = 0;
+            for (int dx = -1; dx <= 1; ++dx)
+                for (int dy = -1; dy <= 1; ++dy)
+                    neighbours += (dx || dy) && painted.count({x + dx, y + dy});
+            EXPECT_GE(neighbours, 2) << x << "," << y;
+        }
+        EXPECT_EQ(minX, box.x1);
+        EXPECT_EQ(maxX, box.x2 - 1);
+        EXPECT_EQ(minY, box.y1);
+        EXPECT_EQ(maxY, box.y2 - 1);
+    }
+}
+
+TEST(CanvasEllipse, HollowByDefaultFilledWithABrushAndDegenerateBoxes) {
+    using fringel::Rgb;
+    const Rgb pen{0, 150, 0};
+    const Rgb fill{9, 9, 9};
+    fringel::Bitmap b(40, 40);
+    fringel::Canvas c(b);
+    c.setPenColor(pen);
+    c.ellipse(10, 10, 30, 30);
+    EXPECT_EQ(c.pixel(19, 19), Rgb{});
+    c.setBrush(fill);
+    c.ellipse(10, 10, 30, 30);
+    EXPECT_EQ(c.pixel(19, 19), fill);
+    EXPECT_EQ(c.pixel(10, 19), pen);
+
+    fringel::Bitmap d(20, 20);
+    fringel::Canvas e(d);
+    e.setPenColor(pen);
+    e.ellipse(5, 5, 5, 9); // empty
+    EXPECT_TRUE(pixelsOf(d, pen).empty());
+    e.ellipse(5, 5, 6, 9); // one column
+    EXPECT_EQ(pixelsOf(d, pen), (std::set<std::pair<int, int>>{{5, 5}, {5, 6}, {5, 7}, {5, 8}}));
+    e.ellipse(-30, -30, 60, 60); // mostly outside: clipped, no fault
+}
+
+TEST(Canvas, DrawsBitmapsAndHandsTextToThePainter) {
+    using fringel::Rgb;
+    fringel::Bitmap grey(3, 2, fringel::PixelFormat::Gray8);
+    grey.row(1)[2] = 77;
+    fringel::Bitmap target(5, 5);
+    std::vector<std::string> texts;
+    fringel::Canvas c(target, [&](fringel::Bitmap&, int x, int y, const std::string& t, Rgb col) {
+        texts.push_back(std::to_string(x) + "," + std::to_string(y) + ":" + t + ":" +
+                        std::to_string(col.g));
+    });
+    c.drawBitmap(grey);
+    EXPECT_EQ(c.pixel(2, 1), (Rgb{77, 77, 77}));
+    c.setFontColor({0, 255, 255});
+    c.textOut(4, 3, "E = 5");
+    EXPECT_EQ(texts, std::vector<std::string>{"4,3:E = 5:255"});
+    fringel::Canvas silent(target);
+    silent.textOut(0, 0, "ignored");
 }

@@ -2,11 +2,15 @@
 
 #include "base/errors.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace fringel {
 
-Canvas::Canvas(Bitmap& target) : bitmap_(target) {
+Canvas::Canvas(Bitmap& target, TextPainter text) : bitmap_(target), text_(std::move(text)) {
     if (target.format() != PixelFormat::Bgr24) throw FringelError("Drawing needs a 24-bit picture");
 }
 
@@ -52,6 +56,64 @@ void Canvas::lineTo(int x, int y) {
     }
     penX_ = x;
     penY_ = y;
+}
+
+void Canvas::drawBitmap(const Bitmap& source) {
+    const int w = std::min(source.width(), bitmap_.width());
+    const int h = std::min(source.height(), bitmap_.height());
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* out = bitmap_.row(y);
+        const std::uint8_t* in = source.row(y);
+        if (source.format() == PixelFormat::Bgr24) {
+            std::memcpy(out, in, static_cast<std::size_t>(w) * 3);
+        } else if (source.format() == PixelFormat::Gray8) {
+            for (int x = 0; x < w; ++x)
+                out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[x];
+        } else {
+            throw FringelError("Only 8-bit and 24-bit pictures can be drawn");
+        }
+    }
+}
+
+void Canvas::ellipse(int x1, int y1, int x2, int y2) {
+    if (x2 <= x1 || y2 <= y1) return;
+    // The ellipse touching the box's edges; a pixel belongs to it when its centre lies inside.
+    // The box's right column x2 and bottom row y2 therefore stay outside.
+    const double cx = (x1 + x2 - 1) / 2.0;
+    const double cy = (y1 + y2 - 1) / 2.0;
+    const double a = (x2 - x1) / 2.0;
+    const double b = (y2 - y1) / 2.0;
+    const int rows = y2 - y1;
+    std::vector<int> left(static_cast<std::size_t>(rows));
+    std::vector<int> right(static_cast<std::size_t>(rows));
+    for (int j = 0; j < rows; ++j) {
+        const double t = (y1 + j - cy) / b;
+        const double span = a * std::sqrt(std::max(0.0, 1.0 - t * t));
+        left[j] = static_cast<int>(std::ceil(cx - span));
+        right[j] = static_cast<int>(std::floor(cx + span));
+        // A row the curve only grazes still gets its centre pixel(s).
+        if (left[j] > right[j]) {
+            left[j] = static_cast<int>(std::floor(cx));
+            right[j] = static_cast<int>(std::ceil(cx));
+        }
+    }
+    const auto inside = [&](int x, int j) {
+        return j >= 0 && j < rows && x >= left[j] && x <= right[j];
+    };
+    for (int j = 0; j < rows; ++j)
+        for (int x = left[j]; x <= right[j]; ++x) {
+            // The outline: pixels of the ellipse with a side neighbour outside it.
+            const bool edge =
+                !inside(x - 1, j) || !inside(x + 1, j) || !inside(x, j - 1) || !inside(x, j + 1);
+            if (edge)
+                setPixel(x, y1 + j, pen_);
+            else if (brush_)
+                setPixel(x, y1 + j, *brush_);
+        }
+}
+
+void Canvas::textOut(int x, int y, const std::string& text) {
+    if (text_) text_(bitmap_, x, y, text, font_);
 }
 
 } // namespace fringel

@@ -9,6 +9,9 @@
 #include "image/bitmap.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
 
 namespace fringel {
 
@@ -19,13 +22,28 @@ struct Rgb {
     bool operator==(const Rgb&) const = default;
 };
 
+// Draws a text with its top-left corner at (x, y) in the given colour onto a 24-bit bitmap.
+// The window side provides it (fonts are the platform's); without one, texts are skipped.
+using TextPainter =
+    std::function<void(Bitmap& target, int x, int y, const std::string& text, Rgb color)>;
+
 class Canvas {
 public:
     // The bitmap must be 24-bit; raises FringelError otherwise.
-    explicit Canvas(Bitmap& target);
+    explicit Canvas(Bitmap& target, TextPainter text = {});
 
     void setPenColor(Rgb color) { pen_ = color; }
     Rgb penColor() const { return pen_; }
+    // The fill of ellipses: a colour, or nothing (hollow, the start value).
+    void setBrush(std::optional<Rgb> color) { brush_ = color; }
+    void setFontColor(Rgb color) { font_ = color; }
+
+    // Copies `source` (8-bit as grey, or 24-bit) onto the canvas with its corner at (0, 0).
+    void drawBitmap(const Bitmap& source);
+    // The ellipse inscribed in the box x1 <= x < x2, y1 <= y < y2: filled with the brush
+    // unless hollow, outlined with the pen.
+    void ellipse(int x1, int y1, int x2, int y2);
+    void textOut(int x, int y, const std::string& text);
 
     void moveTo(int x, int y);
     // A line from the current position to (x, y), the end point not painted; the end point
@@ -37,7 +55,10 @@ public:
 
 private:
     Bitmap& bitmap_;
+    TextPainter text_;
     Rgb pen_{};
+    std::optional<Rgb> brush_;
+    Rgb font_{};
     int penX_ = 0;
     int penY_ = 0;
 };
