@@ -198,8 +198,12 @@ public:
     void FPSEditChange();
 
     // --- energy tab ---
-    // One energy measurement on the active document.
+    // One energy measurement on the active document ("Find").
     void runMeasurement();
+    void BitBtn1Click();
+    // The folder the measurement reports go to: the working directory the program was
+    // started in (empty: the current one).
+    QString reportFolder;
     void EcorChange();
     void scroolCutChange();
     void ScrollBar2Change();

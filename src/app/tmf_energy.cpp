@@ -5,6 +5,7 @@
 #include "tmf.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <cmath>
 
@@ -14,6 +15,8 @@ void TMF::connectEnergyTab() {
             [this] { runCommand([this] { scroolCutChange(); }); });
     connect(ScrollBar2, &QScrollBar::valueChanged, this,
             [this] { runCommand([this] { ScrollBar2Change(); }); });
+    connect(BitBtn1, &QPushButton::clicked, this,
+            [this] { runCommand([this] { BitBtn1Click(); }); });
 }
 
 void TMF::EcorChange() {

@@ -129,7 +129,3 @@ void TMF::FPSUpDownClick() {
 void TMF::FPSEditChange() {
     if (auto fps = fringel::checkedInt(FPSEdit->text().toStdString())) FPSUpDown->setPosition(*fps);
 }
-
-void TMF::runMeasurement() {
-    // The energy measurement joins here; until then a measurement changes nothing.
-}
