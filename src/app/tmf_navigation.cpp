@@ -62,7 +62,9 @@ void TMF::SBimagesChange() {
     QPointer<TMDIChild> alive(child);
     QCoreApplication::processEvents();
     if (!alive) return;
-    if (autoCalc->isChecked() && x != 0 && y != 0) {
+    // Exposures of an unconnected series hold no float values to measure.
+    const bool measurable = !d.bufferView && p < d.planes.length();
+    if (autoCalc->isChecked() && x != 0 && y != 0 && measurable) {
         runMeasurement();
         logLine(QString("E(%1) = %2").arg(p).arg(EnOut->text()));
     }

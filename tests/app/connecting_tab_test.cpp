@@ -13,9 +13,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QPointer>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -277,7 +277,8 @@ TEST_F(ConnectingTabTest, ClosingTheDocumentDuringConnectWaitsForTheConnect) {
     ASSERT_TRUE(busyWhenClosed) << "the close request did not arrive while connecting";
     ASSERT_TRUE(alive);
     EXPECT_EQ(child->document().planes.length(), 1);
-    for (int i = 0; i < 100 && alive; ++i) QTest::qWait(10);
+    for (int i = 0; i < 100 && alive; ++i)
+        QTest::qWait(10);
     EXPECT_FALSE(alive);
     const QStringList log = logLines();
     EXPECT_GT(log.indexOf("Dynamic Arrays deleted from memory..."),

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <cmath>
 
 using fringel::PixelFormat;
@@ -54,4 +55,29 @@ TEST_F(MeasurementTabTest, GaussShowsTheNothingFoundMessage) {
     window->RG1->setCurrentIndex(fringel::kGaussMethod);
     window->BitBtn1->click();
     EXPECT_EQ(messages, QStringList{fringel::kNothingFoundMessage});
+}
+
+TEST_F(MeasurementTabTest, AutoCalculateMeasuresEveryLayerWhenAStartPointIsSet) {
+    TMDIChild* child = connectSpot();
+    // A second, dark layer of the same size.
+    fringel::ImageDocument& doc = child->document();
+    doc.resizePlanes(1, 1, 64, 48);
+    doc.growByOneLayer();
+    doc.bitmaps[1]->reset(64, 48, PixelFormat::Bgr24);
+    window->SBimages->setMaximum(1);
+    window->autoCalc->setChecked(true);
+    window->ex->setText("28");
+    window->ey->setText("19");
+    window->SBimages->setValue(1);
+    EXPECT_EQ(logLines().last(), "E(1) = " + window->EnOut->text());
+    window->ex->setText("28");
+    window->ey->setText("19");
+    window->SBimages->setValue(0);
+    EXPECT_EQ(logLines().last(), "E(0) = " + window->EnOut->text());
+    EXPECT_NE(window->EnOut->text(), "0");
+
+    window->ex->setText("");
+    const qsizetype before = logLines().size();
+    window->SBimages->setValue(1);
+    EXPECT_EQ(logLines().size(), before);
 }

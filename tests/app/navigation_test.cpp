@@ -133,18 +133,15 @@ TEST_F(NavigationTest, FrameRateBoxAndArrowsStayInStep) {
     EXPECT_EQ(window->FPSEdit->text(), "24");
 }
 
-TEST_F(NavigationTest, AutoCalculateMeasuresEveryLayerWhenAStartPointIsSet) {
+TEST_F(NavigationTest, AutoCalculateDoesNotMeasureTheExposuresOfAnUnconnectedSeries) {
     openSeries(5);
     window->autoCalc->setChecked(true);
-    window->ex->setText("120");
-    window->ey->setText("80");
-    window->EImages->setText("5");
-    EXPECT_EQ(logLines().last(), "E(4) = " + window->EnOut->text());
-
-    window->ex->setText("");
+    window->ex->setText("20");
+    window->ey->setText("15");
     const int before = static_cast<int>(logLines().size());
-    window->Left1->trigger();
+    window->EImages->setText("5");
     EXPECT_EQ(logLines().size(), before);
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 TEST_F(NavigationTest, ClickMarksARedCrossOnTheShownCopyOnly) {

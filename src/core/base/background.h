@@ -1,10 +1,10 @@
 // Running heavy work off the calling thread while the calling thread keeps the window alive.
 //
 // The work runs on a worker thread (which may split it further across the cores); the calling
-// thread waits in short slices, and after each slice calls `tick` (to move a progress bar from
-// counters the work raises) and lets pending user-interface events run. Only the calling
-// thread touches the host. An exception thrown by the work is raised again on the calling
-// thread once the worker has ended.
+// thread lets pending user-interface events run once at the start and then after every short
+// wait, calling `tick` first each time (to move a progress bar from counters the work raises). Only
+// the calling thread touches the host. An exception thrown by the work is raised again on the
+// calling thread once the worker has ended.
 #pragma once
 
 #include "base/host.h"
@@ -23,10 +23,10 @@ inline void runWithEvents(Host& host, const std::function<void()>& work,
     std::future<void> done = task.get_future();
     std::thread worker(std::move(task));
     try {
-        while (done.wait_for(std::chrono::milliseconds(15)) != std::future_status::ready) {
+        do {
             if (tick) tick();
             host.processEvents();
-        }
+        } while (done.wait_for(std::chrono::milliseconds(15)) != std::future_status::ready);
     } catch (...) {
         // A tick or an event handler failed: the work still owns its data, so wait for it.
         worker.join();
