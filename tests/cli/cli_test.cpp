@@ -29,13 +29,6 @@ struct CliRun {
     std::string err;
 };
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::string quoted(const std::string& s) {
     std::string q = "'";
     for (char c : s)
@@ -57,7 +50,8 @@ CliRun runCli(const TempFolder& folder, const std::vector<std::string>& args) {
     while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
         out.append(buf, n);
     const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, readText(errFile)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out,
+            fringel::test::readFileBytes(errFile)};
 }
 
 // A series of n exposures with a bright spot that saturates in the later ones.
@@ -111,9 +105,11 @@ TEST(CliConnect, WritesTheSameProjectAsTheCoreFunctions) {
     s.colorOrder = 0;
     s.trimming = TrimmingBoxes{"2", "3", "30", "20"};
     connectThroughCore(files, s, 5, folder.file("core"));
-    EXPECT_EQ(readText(folder.file("cli.mdt")), readText(folder.file("core.mdt")));
-    EXPECT_EQ(readText(folder.file("cli_0.bmp")), readText(folder.file("core_0.bmp")));
-    EXPECT_EQ(readText(folder.file("cli.mdt")).substr(0, 12), "1\n1,1,30,20\n");
+    EXPECT_EQ(fringel::test::readFileBytes(folder.file("cli.mdt")),
+              fringel::test::readFileBytes(folder.file("core.mdt")));
+    EXPECT_EQ(fringel::test::readFileBytes(folder.file("cli_0.bmp")),
+              fringel::test::readFileBytes(folder.file("core_0.bmp")));
+    EXPECT_EQ(fringel::test::readFileBytes(folder.file("cli.mdt")).substr(0, 12), "1\n1,1,30,20\n");
 }
 
 TEST(CliConnect, DefaultsAreTheConnectingTabsStartValues) {
@@ -121,7 +117,8 @@ TEST(CliConnect, DefaultsAreTheConnectingTabsStartValues) {
     const auto files = writeSeries(folder, 2, 16, 12);
     ASSERT_EQ(runCli(folder, {"connect", "-o", "p", files[0], files[1]}).exitCode, 0);
     connectThroughCore(files, ConnectSettings{}, 0, folder.file("core"));
-    EXPECT_EQ(readText(folder.file("p.mdt")), readText(folder.file("core.mdt")));
+    EXPECT_EQ(fringel::test::readFileBytes(folder.file("p.mdt")),
+              fringel::test::readFileBytes(folder.file("core.mdt")));
 
     ASSERT_EQ(runCli(folder, {"connect", "--median", "2", "-o", "m", files[0], files[1]}).exitCode,
               0);
@@ -129,7 +126,8 @@ TEST(CliConnect, DefaultsAreTheConnectingTabsStartValues) {
     filtered.medianInCalculations = true;
     filtered.medianRadius = 2;
     connectThroughCore(files, filtered, 0, folder.file("corem"));
-    EXPECT_EQ(readText(folder.file("m.mdt")), readText(folder.file("corem.mdt")));
+    EXPECT_EQ(fringel::test::readFileBytes(folder.file("m.mdt")),
+              fringel::test::readFileBytes(folder.file("corem.mdt")));
 }
 
 TEST(CliConnect, FloatTiffHoldsTheLinearLayer) {
@@ -153,7 +151,7 @@ TEST(CliConnect, FloatTiffHoldsTheLinearLayer) {
         const auto rim = std::find_if(row.begin(), row.end(), [](float v) { return v > 1; });
         ASSERT_NE(rim, row.end());
         if (channel == "green") {
-            const std::string mdt = readText(folder.file("p.mdt"));
+            const std::string mdt = fringel::test::readFileBytes(folder.file("p.mdt"));
             EXPECT_NE(mdt.find(projectValueText(*rim) + ","), std::string::npos);
         }
     }

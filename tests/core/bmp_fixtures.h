@@ -4,7 +4,9 @@
 #include "image/bmp_codec.h"
 
 #include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 
 namespace fringel::test {
@@ -40,5 +42,13 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The whole content of a file, as bytes.
+inline std::string readFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
 
 } // namespace fringel::test

@@ -45,13 +45,6 @@ public:
     }
 };
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // A document with one connected layer: a cone of height 100 at (60, 50) on 120 x 100.
 void makeConeDocument(ImageDocument& doc) {
     doc.resizePlanes(1, 1, 120, 100);
@@ -125,7 +118,8 @@ TEST(RunMeasurement, MeasuresTheConeAndStoresAndReportsTheResult) {
     EXPECT_EQ(view.calls[0], "range 25");
     EXPECT_EQ(view.calls[1].rfind("radii ", 0), 0u);
     EXPECT_EQ(view.calls.back(), "peak 60 50");
-    EXPECT_EQ(readText(folder.file("energy.txt")), EnergyFile::resultLine(60, 50, record->energy));
+    EXPECT_EQ(fringel::test::readFileBytes(folder.file("energy.txt")),
+              EnergyFile::resultLine(60, 50, record->energy));
     EXPECT_TRUE(std::filesystem::exists(folder.file("Peak@(60,50).txt")));
     // The diode square is painted over the peak; the kept layer bitmap stays clean.
     const Canvas shown(doc.shownPicture);
@@ -150,7 +144,7 @@ TEST(RunMeasurement, NothingFoundShowsTheMessageAndLeavesEnergyFileEmpty) {
     SilentMeasurementView view;
     EXPECT_FALSE(runMeasurement(doc, input, view));
     EXPECT_EQ(host.messages, std::vector<std::string>{kNothingFoundMessage});
-    EXPECT_EQ(readText(folder.file("energy.txt")), "");
+    EXPECT_EQ(fringel::test::readFileBytes(folder.file("energy.txt")), "");
     EXPECT_EQ(doc.peakX, 100); // the document's start value: nothing stored
 }
 
@@ -174,7 +168,7 @@ TEST(RunMeasurement, FrozenRadiiComeFromTheBoxesAndWithoutAutoCalculateNoLineIsW
     EXPECT_EQ(record->outerRadius, 9);
     for (const std::string& call : view.calls)
         EXPECT_NE(call.rfind("radii", 0), 0u);
-    EXPECT_EQ(readText(folder.file("energy.txt")), "");
+    EXPECT_EQ(fringel::test::readFileBytes(folder.file("energy.txt")), "");
 }
 
 TEST(ReadParameters, TextsFailingTheCheckLeaveTheFieldAndCommasRaise) {

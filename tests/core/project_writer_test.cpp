@@ -17,13 +17,6 @@ using fringel::test::TempFolder;
 
 namespace {
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Appends a layer of one channel with the given columns and a display bitmap of its size.
 void addLayer(ImageDocument& doc, const std::vector<std::vector<float>>& columns,
               std::uint8_t shade) {
@@ -71,8 +64,8 @@ TEST(WriteProject, WritesTheColumnsOfEveryLayerAndItsBitmap) {
     const std::string name = folder.file("p");
     writeProject(host, doc, name);
 
-    EXPECT_EQ(readText(name + ".mdt"), "1\n2,1,2,3\n0\n1,2.5,0,\n4,5,6,\n"
-                                       "1\n-1,1e-05,1.23457e+06,\n0.1,0,0,\n");
+    EXPECT_EQ(fringel::test::readFileBytes(name + ".mdt"), "1\n2,1,2,3\n0\n1,2.5,0,\n4,5,6,\n"
+                                                           "1\n-1,1e-05,1.23457e+06,\n0.1,0,0,\n");
     EXPECT_EQ(readBmp(name + "_0.bmp"), *doc.bitmaps[0]);
     EXPECT_EQ(readBmp(name + "_1.bmp"), *doc.bitmaps[1]);
     EXPECT_EQ(host.logLines,

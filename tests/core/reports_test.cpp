@@ -13,13 +13,6 @@ using fringel::test::TempFolder;
 
 namespace {
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::vector<std::string> crlfLines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -50,12 +43,12 @@ TEST(EnergyFile, OpeningEmptiesTheFileAndAResultLineIsOptional) {
     RecordingHost host;
     std::ofstream(folder.file("energy.txt")) << "old result\r\n";
     { EnergyFile file(host, folder.file("")); }
-    EXPECT_EQ(readText(folder.file("energy.txt")), "");
+    EXPECT_EQ(fringel::test::readFileBytes(folder.file("energy.txt")), "");
     {
         EnergyFile file(host, folder.file(""));
         file.writeResult(200, 150, 532);
     }
-    EXPECT_EQ(readText(folder.file("energy.txt")), "200\t150\t532\r\n");
+    EXPECT_EQ(fringel::test::readFileBytes(folder.file("energy.txt")), "200\t150\t532\r\n");
     EXPECT_TRUE(host.logLines.empty());
 }
 
@@ -85,7 +78,7 @@ TEST(CrossSections, WritesBothProfilesAndPlotsThem) {
         segments.push_back({a, b, c, d});
     });
     EXPECT_EQ(crossSectionFileName(200, 150), "Peak@(200,150).txt");
-    const auto lines = crlfLines(readText(folder.file("Peak@(200,150).txt")));
+    const auto lines = crlfLines(fringel::test::readFileBytes(folder.file("Peak@(200,150).txt")));
     ASSERT_EQ(lines.size(), 31u);
     EXPECT_EQ(lines[0], "Przekroje piku o wspolrzednych (200,150)");
     EXPECT_EQ(lines[1], "R\tX\tY");
@@ -112,9 +105,9 @@ TEST(CrossSections, ZeroPeakIsNotPlottedAndAnEdgeStopsAfterTheHeader) {
     int segments = 0;
     writeCrossSections(r, p, folder.file(""), host, [&](int, int, int, int) { ++segments; });
     EXPECT_EQ(segments, 0);
-    EXPECT_EQ(crlfLines(readText(folder.file("Peak@(20,20).txt"))).size(), 9u);
+    EXPECT_EQ(crlfLines(fringel::test::readFileBytes(folder.file("Peak@(20,20).txt"))).size(), 9u);
 
     r.peakX = 3; // the value left of the outer circle lies in column -1
     EXPECT_THROW(writeCrossSections(r, p, folder.file(""), host), DynArrayOutOfRange);
-    EXPECT_EQ(crlfLines(readText(folder.file("Peak@(3,20).txt"))).size(), 2u);
+    EXPECT_EQ(crlfLines(fringel::test::readFileBytes(folder.file("Peak@(3,20).txt"))).size(), 2u);
 }
