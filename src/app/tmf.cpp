@@ -3,6 +3,7 @@
 #include "about_box.h"
 #include "mf_enable.h"
 #include "tmdi_child.h"
+#include "tmvf.h"
 #include "widgets/selection_track_bar.h"
 
 #include <QAction>
@@ -69,6 +70,7 @@ TMF::TMF(QWidget* parent) : QMainWindow(parent), host_(std::make_unique<GuiHost>
     statusBar()->setObjectName("StatusBar");
 
     aboutBox = new TAboutBox(this);
+    MVF = new TMVF(*this);
 
     // Start values that follow from the other controls.
     editCut->setText(QString::number(scroolCut->value()));
@@ -122,6 +124,7 @@ void TMF::connectHandlers() {
     connectEnergyTab();
     connectConnectingTab();
     connectFiltersTab();
+    connectLayerCommands();
     connect(mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         if (auto* child = qobject_cast<TMDIChild*>(window))
             runCommand([child] { child->FormActivate(); });

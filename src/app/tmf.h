@@ -39,6 +39,7 @@ class RadioGroup;
 class SelectionTrackBar;
 class SpinEdit;
 class TAboutBox;
+class TMVF;
 class TMDIChild;
 class UpDown;
 
@@ -76,6 +77,7 @@ public:
     QMdiArea* mdiArea = nullptr;
     QToolBar* ToolBar2 = nullptr;
     TAboutBox* aboutBox = nullptr;
+    TMVF* MVF = nullptr; // "Maximum Values"
 
     // --- actions, menus and tool buttons ---
     QAction* FileNew1 = nullptr;
@@ -208,6 +210,11 @@ public:
     void scroolCutChange();
     void ScrollBar2Change();
 
+    // --- layer commands ---
+    void GetHorizontalLine1Click();
+    void DelateLastLayer1Click();
+    void MFmaxValue00Click();
+
     // --- "Connecting" tab ---
     void TcutofChange();
     void EcutofTopChange();
@@ -244,6 +251,7 @@ private:
     void connectEnergyTab();
     void connectConnectingTab();
     void connectFiltersTab();
+    void connectLayerCommands();
     // The size the trimming boxes are checked against, for the active document.
     QSize trimmingReference() const;
     void updateWindowMenu();

@@ -2,14 +2,17 @@
 #include "app/series_fixture.h"
 #include "energy/fun_find_sum.h"
 #include "io/open_series.h"
+#include "tmvf.h"
 #include "widgets/spin_edit.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <cmath>
 
 using fringel::PixelFormat;
@@ -80,4 +83,54 @@ TEST_F(MeasurementTabTest, AutoCalculateMeasuresEveryLayerWhenAStartPointIsSet) 
     const qsizetype before = logLines().size();
     window->SBimages->setValue(1);
     EXPECT_EQ(logLines().size(), before);
+}
+
+TEST_F(MeasurementTabTest, GetHorizontalLineWritesOneMaximumPerColumn) {
+    connectSpot();
+    window->ey->setText("24");
+    window->GetHorizontalLine1->trigger();
+    QFile file(dir.filePath("line.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_EQ(text.count('\n'), 64);
+    EXPECT_FALSE(text.contains('\r'));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(MeasurementTabTest, DeleteLastLayerShowsTheNewLastLayer) {
+    TMDIChild* child = connectSpot();
+    fringel::ImageDocument& doc = child->document();
+    doc.resizePlanes(2, 1, 64, 48);
+    doc.growByOneLayer();
+    doc.growByOneLayer();
+    doc.bitmaps[1]->reset(64, 48, PixelFormat::Bgr24);
+    doc.bitmaps[2]->reset(64, 48, PixelFormat::Bgr24);
+    doc.layerCount = 3;
+    window->DelateLastLayer1->trigger();
+    EXPECT_EQ(doc.layerCount, 2);
+    EXPECT_EQ(doc.currentLayer, 1);
+    EXPECT_EQ(window->SBimages->maximum(), 1);
+    EXPECT_EQ(window->SBimages->value(), 1);
+}
+
+TEST_F(MeasurementTabTest, MaximumValuesDialogStoresAndLogsBothValues) {
+    TMDIChild* child = connectSpot();
+    window->EnOut->setText("12");
+    QTimer::singleShot(0, window.get(), [this] {
+        EXPECT_EQ(window->MVF->E_EnV->text(), "12");
+        window->MVF->E_EnV->setText("1,5");
+        window->MVF->E_DV->setText("x");
+        window->MVF->BtnOK->click(); // the second text is no number: the dialog stays
+        EXPECT_TRUE(window->MVF->isVisible());
+        window->MVF->E_DV->setText("20");
+        window->MVF->BtnOK->click();
+    });
+    window->MFmaxValue00->trigger();
+    EXPECT_EQ(child->document().maxEnergy, 1.5f);
+    EXPECT_EQ(child->document().maxDiodeReading, 20.0f);
+    EXPECT_EQ(messages.size(), 1);
+    const QStringList log = logLines();
+    EXPECT_EQ(log.at(log.size() - 2), "MaxV = 1,5");
+    EXPECT_EQ(log.last(), "MaxDiodeV = 20");
+    EXPECT_FALSE(window->MVF->isVisible());
 }
