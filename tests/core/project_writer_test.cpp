@@ -149,3 +149,128 @@ TEST(FloatTiff, HoldsTheLayerAsThirtyTwoBitFloats) {
     EXPECT_THROW(writeFloatTiff(folder.file("g.tif"), {&red, &green}), FileError);
     EXPECT_FALSE(std::filesystem::exists(folder.file("g.tif")));
 }
+
+namespace {
+
+// Writes `text` as a project file plus `layers` 2 x 3 layer bitmaps; returns the file's path.
+std::string writeProjectFiles(const TempFolder& folder, const std::string& text, int layers) {
+    const std::string path = folder.file("p.mdt");
+    std::ofstream(path, std::ios::binary) << text;
+    for (int l = 0; l < layers; ++l) {
+        Bitmap b(2, 3, PixelFormat::Bgr24);
+        b.row(0)[0] = static_cast<std::uint8_t>(l + 1);
+        writeBmp(b, folder.file("p_" + std::to_string(l) + ".bmp"));
+    }
+    return path;
+}
+
+std::vector<float> column(const ImageDocument& doc, int layer, int x) {
+    std::vector<float> out;
+    for (int y = 0; y < doc.planes[layer][0].height(); ++y)
+        out.push_back(doc.planes[layer][0].at(x, y));
+    return out;
+}
+
+} // namespace
+
+TEST(ReadProject, ReadsBackWhatWasWrittenToSixDigits) {
+    TempFolder folder;
+    RecordingHost host;
+    ImageDocument written(host);
+    addLayer(written, {{1, 2.5f, 0}, {4, 5, 3.14159274f}}, 7);
+    addLayer(written, {{-1, 1e-5f, 1234567}, {0.1f, 0, 0}}, 9);
+    writeProject(host, written, folder.file("p"));
+
+    RecordingHost readHost;
+    ImageDocument doc(readHost);
+    NoOpenWindow window;
+    openFiles(doc, window, {folder.file("p.mdt")}, kOpenProject, folder.file("p.mdt"));
+    ASSERT_EQ(doc.planes.length(), 2);
+    EXPECT_EQ(column(doc, 0, 0), (std::vector<float>{1, 2.5f, 0}));
+    EXPECT_EQ(column(doc, 0, 1), (std::vector<float>{4, 5, 3.14159f}));
+    EXPECT_EQ(column(doc, 1, 0), (std::vector<float>{-1, 1e-5f, 1.23457e6f}));
+    EXPECT_EQ(*doc.bitmaps[1], *written.bitmaps[1]);
+    EXPECT_EQ(readHost.logLines,
+              (std::vector<std::string>{"File ver: 1", "Project Settings: ( 2 [ 1 | 2,3 ])",
+                                        "Reading: ( 0 [ 1 | 2,3 ])", "Reading: ( 1 [ 1 | 2,3 ])"}));
+    EXPECT_EQ(doc.layerCount, 2);
+    EXPECT_EQ(doc.currentLayer, 0);
+    EXPECT_FALSE(doc.bufferView);
+    EXPECT_TRUE(doc.canSave);
+    EXPECT_TRUE(doc.loaded);
+    EXPECT_TRUE(doc.animating);
+    EXPECT_EQ(doc.shownPicture, *doc.bitmaps[0]);
+}
+
+TEST(ReadProject, AnySeparatorAndAnyWhiteSpaceReadTheSame) {
+    for (const std::string text :
+         {"1\n1,1,2,3\n0\n1,2.5,0,\n4,5,6,\n", "1\r\n1,1,2,3\r\n0\r\n1,2.5,0,\r\n4,5,6,\r\n",
+          "1\n1;1;2;3\n0\n1;2.5;0;\n4;5;6;\n", "  1 \t\n 1,1,2,3\n\n0\n 1, 2.5, 0,\n4,  5,6,"}) {
+        TempFolder folder;
+        RecordingHost host;
+        ImageDocument doc(host);
+        NoOpenWindow window;
+        readProject(doc, window, writeProjectFiles(folder, text, 1));
+        EXPECT_EQ(column(doc, 0, 0), (std::vector<float>{1, 2.5f, 0}));
+        EXPECT_EQ(column(doc, 0, 1), (std::vector<float>{4, 5, 6}));
+    }
+}
+
+TEST(ReadProject, OtherVersionsReadNothingFurther) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> log;
+    };
+    const Case cases[] = {
+        {"2\n1,1,2,3\n", {"File ver: 2"}},
+        {"7\n1,1,2,3\n", {"File ver: 7", "Unknow file version (7) !!!"}},
+        {"abc", {"File ver: 0", "Unknow file version (0) !!!"}},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        RecordingHost host;
+        ImageDocument doc(host);
+        NoOpenWindow window;
+        readProject(doc, window, writeProjectFiles(folder, c.text, 0));
+        EXPECT_EQ(host.logLines, c.log);
+        EXPECT_EQ(doc.planes.length(), 0);
+        EXPECT_FALSE(doc.canSave);
+    }
+}
+
+TEST(ReadProject, AFileThatEndsEarlyKeepsWhatWasRead) {
+    TempFolder folder;
+    RecordingHost host;
+    ImageDocument doc(host);
+    NoOpenWindow window;
+    readProject(doc, window, writeProjectFiles(folder, "1\n1,1,2,3\n0\n1,2.5,x", 1));
+    EXPECT_EQ(column(doc, 0, 0), (std::vector<float>{1, 2.5f, 0}));
+    EXPECT_EQ(doc.bitmaps[0]->row(0)[0], 1); // the bitmap is still loaded
+}
+
+TEST(ReadProject, BadHeadersAndMissingBitmapsAreFileErrors) {
+    struct Case {
+        const char* text;
+        int bitmaps;
+    };
+    const Case cases[] = {
+        {"1\n100000,1,100000,100000\n", 0}, // refused before anything is allocated
+        {"1\n3,100,4000,4000\n", 0},        // more values than a project may hold
+        {"1\n0,1,2,3\n", 0},
+        {"1\n1,1,-2,3\n", 0},
+        {"1\n2,1,2,3\n0\n1,2,3,\n4,5,6,\n1\n1,2,3,\n4,5,6,\n", 1}, // p_1.bmp is missing
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        RecordingHost host;
+        ImageDocument doc(host);
+        NoOpenWindow window;
+        EXPECT_THROW(readProject(doc, window, writeProjectFiles(folder, c.text, c.bitmaps)),
+                     FileError)
+            << c.text;
+    }
+    RecordingHost host;
+    ImageDocument doc(host);
+    NoOpenWindow window;
+    EXPECT_THROW(readProject(doc, window, "/no/such/project.mdt"), FileError);
+}

@@ -1,6 +1,7 @@
 #include "io/open_series.h"
 
 #include "image/bmp_codec.h"
+#include "io/project.h"
 
 #include <filesystem>
 
@@ -75,7 +76,7 @@ void openFiles(ImageDocument& d, OpenWindow& window, const std::vector<std::stri
         showLoadedSeries(d, window);
         break;
     case kOpenProject:
-        host.showMessage("Opening projects (*.mdt) is not available in this version");
+        readProject(d, window, files.empty() ? std::string() : files.front());
         break;
     case kOpenPictureSeries:
         host.showMessage("Opening TIFF series is not available in this version");

@@ -1,5 +1,6 @@
 #include "io/project.h"
 
+#include "base/errors.h"
 #include "base/number_text.h"
 #include "base/parallel.h"
 #include "base/progress.h"
@@ -8,6 +9,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 namespace fringel {
@@ -68,6 +71,115 @@ void writeProject(Host& host, const ImageDocument& document, const std::string& 
         writeBmp(*document.bitmaps[l], name + "_" + std::to_string(l) + ".bmp");
     }
     file.commit();
+}
+
+namespace {
+
+// The tolerant number reader: white space before a number, one separator after it.
+class ProjectText {
+public:
+    explicit ProjectText(std::string text) : text_(std::move(text)) {}
+
+    template <typename T> bool number(T& value) {
+        while (pos_ < text_.size() && isSpace(text_[pos_]))
+            ++pos_;
+        const char* begin = text_.data() + pos_;
+        const char* end = text_.data() + text_.size();
+        if (begin < end && *begin == '+') ++begin; // from_chars takes no plus sign
+        const auto res = std::from_chars(begin, end, value);
+        if (res.ec != std::errc()) return false;
+        pos_ = static_cast<std::size_t>(res.ptr - text_.data());
+        return true;
+    }
+    void separator() {
+        if (pos_ < text_.size()) ++pos_;
+    }
+
+private:
+    static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+    std::string text_;
+    std::size_t pos_ = 0;
+};
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw FileError(path, "cannot open the project file");
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+} // namespace
+
+void readProject(ImageDocument& document, OpenWindow& window, const std::string& path) {
+    Host& host = document.host();
+    ProjectText text(readWholeFile(path));
+    const std::string base = path.size() >= 4 ? path.substr(0, path.size() - 4) : std::string();
+
+    std::int32_t version = 0;
+    text.number(version); // a file that starts without a number reads as version 0
+    host.log("File ver: " + std::to_string(version));
+    if (version == 2) return;
+    if (version != 1) {
+        host.log("Unknow file version (" + std::to_string(version) + ") !!!");
+        return;
+    }
+    std::int32_t header[4] = {0, 0, 0, 0}; // layers, channels, width, height
+    for (std::int32_t& v : header) {
+        if (!text.number(v)) break;
+        text.separator();
+    }
+    const auto [layers, channels, width, height] = header;
+    if (layers <= 0 || channels <= 0 || !bitmapSizeAllowed(width, height))
+        throw FileError(path, "the header declares " + std::to_string(layers) + " layers of " +
+                                  std::to_string(channels) + " channels of " +
+                                  std::to_string(width) + " x " + std::to_string(height));
+    if (std::int64_t{layers} * channels * width * height > kMaxProjectValues)
+        throw FileError(path, "the header declares more than " + std::to_string(kMaxProjectValues) +
+                                  " values");
+
+    document.resizePlanes(layers, channels, width, height);
+    document.layerCount = layers;
+    document.sizeLayerBitmaps(layers);
+    const Plane& first = document.planes[0][0];
+    host.log("Project Settings: ( " + std::to_string(document.planes.length()) + " [ " +
+             std::to_string(document.planes[0].length()) + " | " + std::to_string(first.width()) +
+             "," + std::to_string(first.height()) + " ])");
+    PixelProgress progress(host, std::int64_t{width} * height * layers * channels);
+    std::int64_t done = 0;
+    bool reading = true;
+    for (std::int32_t i = 0; i < layers; ++i) {
+        std::int32_t number = 0;
+        reading = reading && text.number(number);
+        host.log("Reading: ( " + std::to_string(number) + " [ " + std::to_string(channels) + " | " +
+                 std::to_string(width) + "," + std::to_string(height) + " ])");
+        Plane& plane = document.planes[i][0];
+        for (std::int32_t x = 0; x < width && reading; ++x) {
+            for (std::int32_t y = 0; y < height; ++y) {
+                float value = 0;
+                if (!text.number(value)) {
+                    reading = false; // the rest stays as it is
+                    break;
+                }
+                plane.row(y)[x] = value;
+                text.separator();
+            }
+            done += height;
+            progress.update(done);
+            host.processEvents();
+        }
+        *document.bitmaps[i] = readBmp(base + "_" + std::to_string(i) + ".bmp");
+    }
+
+    const Bitmap& shown = *document.bitmaps[0];
+    window.sizeForPicture(shown.width(), shown.height());
+    document.animating = document.layerCount > 0;
+    document.currentLayer = 0;
+    document.showBitmap(shown);
+    document.bufferView = false;
+    document.canSave = true;
+    document.loaded = true;
+    window.selectPage(0);
 }
 
 } // namespace fringel

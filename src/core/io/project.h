@@ -9,6 +9,7 @@
 
 #include "base/host.h"
 #include "document/image_document.h"
+#include "io/open_series.h"
 
 #include <string>
 
@@ -23,5 +24,19 @@ std::string projectValueText(float value);
 // without layers raises DynArrayOutOfRange before any file is written; write failures raise
 // FileError naming the file.
 void writeProject(Host& host, const ImageDocument& document, const std::string& name);
+
+// The most values (layers x channels x width x height) a project may declare; a header beyond
+// it is refused before anything is allocated.
+inline constexpr std::int64_t kMaxProjectValues = std::int64_t{1} << 30;
+
+// Reads the project file `path` into the new, empty `document`: the values of channel 0 of
+// every layer, and the display bitmaps from (path without its last four characters) + "_" + l
+// + ".bmp". Every number may follow any white space and is followed by exactly one separator
+// character of any kind, so CR LF files and other separators read the same. Logs "File ver: ",
+// "Project Settings: ( ...", "Reading: ( ..." per layer; version 2 reads nothing further,
+// others log "Unknow file version (v) !!!". A file that ends early keeps the values read so far.
+// Raises FileError for a file that cannot be read, a header without layers or beyond
+// kMaxProjectValues, and a missing or unreadable layer bitmap (layers read before it stay).
+void readProject(ImageDocument& document, OpenWindow& window, const std::string& path);
 
 } // namespace fringel
