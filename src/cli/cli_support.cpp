@@ -13,7 +13,7 @@ void CliHost::log(std::string_view line) {
 }
 
 void CliHost::showMessage(std::string_view text) {
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+    messages.emplace_back(text);
 }
 
 Arguments::Arguments(int argc, char** argv, int first) {

@@ -23,10 +23,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Log lines go to stderr with --verbose; there is no progress bar and no event loop.
+// Log lines go to stderr with --verbose; there is no progress bar and no event loop. Messages
+// the windows would show in a box are kept for the command to report.
 class CliHost : public Host {
 public:
     bool verbose = false;
+    std::vector<std::string> messages;
 
     void log(std::string_view line) override;
     void setProgressMaximum(int) override {}

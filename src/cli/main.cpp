@@ -17,6 +17,7 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  connect    connect an exposure series into a float layer and save it as a project\n"
+    "  measure    measure the energy of a diffraction order in a project\n"
     "  median     median-filter one channel of a picture\n"
     "\n"
     "Options:\n"
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
         Arguments args(argc, argv, 2);
         if (first == "connect") return connectCommand(args);
         if (first == "median") return medianCommand(args);
+        if (first == "measure") return measureCommand(args);
         if (first.starts_with("-"))
             return usageError("unknown option '" + std::string(first) + "'");
         return usageError("unknown command '" + std::string(first) + "'");

@@ -4,6 +4,8 @@
 #include "connect/con_img.h"
 #include "core/bmp_fixtures.h"
 #include "core/recording_host.h"
+#include "energy/measurement.h"
+#include "energy/reports.h"
 #include "filters/median.h"
 #include "image/bmp_codec.h"
 #include "io/open_series.h"
@@ -227,10 +229,84 @@ TEST(CliMedian, WritesTheFilteredPictureOfTheFiltersTab) {
 
 TEST(Cli, EveryCommandHasHelp) {
     TempFolder folder;
-    for (const char* command : {"connect", "median"}) {
+    for (const char* command : {"connect", "median", "measure"}) {
         const CliRun run = runCli(folder, {command, "--help"});
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_NE(run.out.find("Usage: fringel-cli"), std::string::npos);
     }
     EXPECT_NE(runCli(folder, {"--help"}).out.find("connect"), std::string::npos);
+}
+
+TEST(CliMeasure, PrintsTheSameResultAsTheCoreAndWritesTheReports) {
+    TempFolder folder;
+    const auto files = writeSeries(folder, 3, 120, 90);
+    ASSERT_EQ(
+        runCli(folder, {"connect", "--time-index", "5", "-o", "p", files[0], files[1], files[2]})
+            .exitCode,
+        0);
+    const CliRun run = runCli(folder, {"measure", "p.mdt", "--at", "58,43", "--auto"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    RecordingHost host;
+    ImageDocument doc(host);
+    NoOpenWindow window;
+    openFiles(doc, window, {folder.file("p.mdt")}, kOpenProject, folder.file("p.mdt"));
+    MeasurementInput input;
+    input.startX = "58";
+    input.startY = "43";
+    input.reportFolder = folder.file("core");
+    std::filesystem::create_directory(input.reportFolder);
+    SilentMeasurementView view;
+    const auto result = runMeasurement(doc, input, view);
+    ASSERT_TRUE(result);
+    const funFindSum& r = result->record;
+    std::istringstream line(run.out);
+    int x, y, inner, outer;
+    float energy, diode;
+    std::string noise;
+    line >> x >> y >> inner >> outer >> energy >> noise >> diode;
+    EXPECT_EQ(x, r.peakX);
+    EXPECT_EQ(y, r.peakY);
+    EXPECT_EQ(inner, r.innerRadius);
+    EXPECT_EQ(outer, r.outerRadius);
+    EXPECT_EQ(energy, r.energy);
+    EXPECT_EQ(diode, r.diodeReading);
+    const std::string peakFile = crossSectionFileName(r.peakX, r.peakY);
+    EXPECT_EQ(fringel::test::readFileBytes(folder.file(peakFile)),
+              fringel::test::readFileBytes(folder.file("core/" + peakFile)));
+    EXPECT_EQ(fringel::test::readFileBytes(folder.file("energy.txt")),
+              EnergyFile::resultLine(r.peakX, r.peakY, r.energy));
+
+    const CliRun json = runCli(folder, {"measure", "p.mdt", "--at", "58,43", "--json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    for (const char* key :
+         {"\"x\": ", "\"R\": ", "\"E\": ", "\"noise\": ", "\"peakValue\": ", "\"range\": "})
+        EXPECT_NE(json.out.find(key), std::string::npos) << key;
+    EXPECT_EQ(json.out.front(), '{');
+    EXPECT_EQ(fringel::test::readFileBytes(folder.file("energy.txt")), "");
+}
+
+TEST(CliMeasure, FailuresAndBadUsage) {
+    TempFolder folder;
+    const auto files = writeSeries(folder, 2, 40, 30);
+    ASSERT_EQ(runCli(folder, {"connect", "-o", "p", files[0], files[1]}).exitCode, 0);
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string inError;
+    };
+    const Case cases[] = {
+        {{"measure", "p.mdt", "--at", "18,13", "--method", "gauss"}, 1, kNothingFoundMessage},
+        {{"measure", "p.mdt", "--at", "18,13", "--layer", "3"}, 1, "layer 3 does not exist"},
+        {{"measure", "missing.mdt", "--at", "18,13"}, 1, "missing.mdt"},
+        {{"measure", "p.mdt"}, 2, "--at"},
+        {{"measure", "p.mdt", "--at", "1"}, 2, "--at"},
+        {{"measure", "p.mdt", "--at", "18,13", "--method", "best"}, 2, "--method"},
+        {{"measure", "p.mdt", "--at", "18,13", "--range", "500"}, 2, "--range"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = runCli(folder, c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.inError;
+        EXPECT_NE(run.err.find(c.inError), std::string::npos) << run.err;
+    }
 }

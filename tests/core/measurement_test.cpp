@@ -106,8 +106,9 @@ TEST(RunMeasurement, MeasuresTheConeAndStoresAndReportsTheResult) {
     input.reportFolder = folder.file("");
     RecordingView view;
     std::vector<Label> labels;
-    const auto record = runMeasurement(doc, input, view, recordTo(labels));
-    ASSERT_TRUE(record);
+    const auto result = runMeasurement(doc, input, view, recordTo(labels));
+    ASSERT_TRUE(result);
+    const funFindSum* record = &result->record;
     EXPECT_EQ(record->peakX, 60);
     EXPECT_EQ(record->peakY, 50);
     EXPECT_EQ(doc.peakX, 60);
@@ -162,8 +163,9 @@ TEST(RunMeasurement, FrozenRadiiComeFromTheBoxesAndWithoutAutoCalculateNoLineIsW
     input.outerRadius = "9";
     input.reportFolder = folder.file("");
     RecordingView view;
-    const auto record = runMeasurement(doc, input, view);
-    ASSERT_TRUE(record);
+    const auto result = runMeasurement(doc, input, view);
+    ASSERT_TRUE(result);
+    const funFindSum* record = &result->record;
     EXPECT_EQ(record->innerRadius, 7);
     EXPECT_EQ(record->outerRadius, 9);
     for (const std::string& call : view.calls)

@@ -20,8 +20,9 @@ void readParameters(funFindSum& record, const MeasurementInput& input) {
     record.diodeSize = input.diodeSize;
 }
 
-std::optional<funFindSum> runMeasurement(ImageDocument& document, const MeasurementInput& input,
-                                         MeasurementView& view, const TextPainter& text) {
+std::optional<MeasurementResult> runMeasurement(ImageDocument& document,
+                                                const MeasurementInput& input,
+                                                MeasurementView& view, const TextPainter& text) {
     Host& host = document.host();
     EnergyFile energyFile(host, input.reportFolder);
     funFindSum record;
@@ -81,7 +82,7 @@ std::optional<funFindSum> runMeasurement(ImageDocument& document, const Measurem
     document.energyNoise = record.energyNoise;
     document.diodeReading = record.diodeReading;
     energyFile.close();
-    return record;
+    return MeasurementResult{record, sums.noisePercent};
 }
 
 } // namespace fringel

@@ -7,6 +7,7 @@
 #include "image/canvas.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace fringel {
@@ -54,11 +55,19 @@ public:
 // numeric check leaves its field as it was; one with a comma raises a conversion error.
 void readParameters(funFindSum& record, const MeasurementInput& input);
 
+// What a measurement found.
+struct MeasurementResult {
+    funFindSum record;
+    std::optional<double> noisePercent; // ring energy in percent of the inner sum, if defined
+};
+
 // Measures on channel 0 of the current layer and draws onto the document's shown picture
-// (texts through `text`). Returns the record, or nothing when the search found nothing (after
+// (texts through `text`). Returns the result, or nothing when the search found nothing (after
 // the message "Zbyt blisko brzegu lub nic nie znaleziono"). Plane reads outside the layer
 // raise DynArrayOutOfRange and end the measurement at that step.
-std::optional<funFindSum> runMeasurement(ImageDocument& document, const MeasurementInput& input,
-                                         MeasurementView& view, const TextPainter& text = {});
+std::optional<MeasurementResult> runMeasurement(ImageDocument& document,
+                                                const MeasurementInput& input,
+                                                MeasurementView& view,
+                                                const TextPainter& text = {});
 
 } // namespace fringel
