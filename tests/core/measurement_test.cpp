@@ -185,3 +185,20 @@ TEST(ReadParameters, TextsFailingTheCheckLeaveTheFieldAndCommasRaise) {
     input.startX = "1,5";
     EXPECT_THROW(readParameters(r, input), ConversionError);
 }
+
+TEST(RunMeasurement, MarksAreDrawnInColourOverAGreyLayerBitmap) {
+    TempFolder folder;
+    RecordingHost host;
+    ImageDocument doc(host);
+    makeConeDocument(doc);
+    doc.bitmaps[0]->reset(120, 100, PixelFormat::Gray8); // as a project's bitmap file may be
+    doc.showBitmap(*doc.bitmaps[0]);
+    MeasurementInput input;
+    input.startX = "57";
+    input.startY = "48";
+    input.reportFolder = folder.file("");
+    SilentMeasurementView view;
+    ASSERT_TRUE(runMeasurement(doc, input, view));
+    ASSERT_EQ(doc.shownPicture.format(), PixelFormat::Bgr24);
+    EXPECT_EQ(Canvas(doc.shownPicture).pixel(60, 50), kDiodeSquareColor);
+}

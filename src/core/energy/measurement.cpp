@@ -38,6 +38,9 @@ std::optional<MeasurementResult> runMeasurement(ImageDocument& document,
         return std::nullopt;
     }
 
+    // Marks are drawn in colour, also over a layer bitmap of another depth.
+    if (document.shownPicture.format() != PixelFormat::Bgr24)
+        document.shownPicture = toBgr24(document.shownPicture);
     Canvas canvas(document.shownPicture, text);
     drawSearchMarks(record, canvas, *document.bitmaps[layer]);
     document.pictureChanged();

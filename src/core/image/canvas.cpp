@@ -70,7 +70,8 @@ void Canvas::drawBitmap(const Bitmap& source) {
             for (int x = 0; x < w; ++x)
                 out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[x];
         } else {
-            throw FringelError("Only 8-bit and 24-bit pictures can be drawn");
+            drawBitmap(toBgr24(source)); // other depths through their colours
+            return;
         }
     }
 }

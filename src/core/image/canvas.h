@@ -38,7 +38,8 @@ public:
     void setBrush(std::optional<Rgb> color) { brush_ = color; }
     void setFontColor(Rgb color) { font_ = color; }
 
-    // Copies `source` (8-bit as grey, or 24-bit) onto the canvas with its corner at (0, 0).
+    // Copies `source` onto the canvas with its corner at (0, 0) (8-bit bytes as grey, other
+    // depths through their palette or bit fields).
     void drawBitmap(const Bitmap& source);
     // The ellipse inscribed in the box x1 <= x < x2, y1 <= y < y2: filled with the brush
     // unless hollow, outlined with the pen.
