@@ -51,13 +51,32 @@ TEST_F(MeasurementTabTest, FindMeasuresThePeakAndFillsTheBoxes) {
     EXPECT_TRUE(QFile::exists(dir.filePath("Peak@(30,20).txt")));
 }
 
-TEST_F(MeasurementTabTest, GaussShowsTheNothingFoundMessage) {
+TEST_F(MeasurementTabTest, AStartNextToTheEdgeShowsTheNothingFoundMessage) {
     connectSpot();
+    window->ex->setText("2");
+    window->ey->setText("19");
+    window->BitBtn1->click();
+    EXPECT_EQ(messages, QStringList{fringel::kNothingFoundMessage});
+    EXPECT_EQ(window->SERange->text(), "1");
+}
+
+TEST_F(MeasurementTabTest, GaussMeasuresWithTheFittedPeak) {
+    // A Gaussian spot of standard deviation 3 at (30, 20), exposed twice.
+    const QStringList files =
+        writeSeries(dir, 2, 64, 48, PixelFormat::Gray8, [](int i, int y, int x) {
+            const double d2 = (x - 30) * (x - 30) + (y - 20) * (y - 20);
+            return static_cast<std::uint8_t>(80 * (i + 1) * std::exp(-d2 / 18));
+        });
+    window->openInNewDocument(files, fringel::kOpenBmpSeries, files[0]);
+    window->BitBtn2->click();
+    window->reportFolder = dir.path();
     window->ex->setText("28");
     window->ey->setText("19");
     window->RG1->setCurrentIndex(fringel::kGaussMethod);
     window->BitBtn1->click();
-    EXPECT_EQ(messages, QStringList{fringel::kNothingFoundMessage});
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+    EXPECT_EQ(window->ex->text(), "30");
+    EXPECT_EQ(window->ey->text(), "20");
 }
 
 TEST_F(MeasurementTabTest, AutoCalculateMeasuresEveryLayerWhenAStartPointIsSet) {

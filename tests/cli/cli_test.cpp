@@ -296,7 +296,7 @@ TEST(CliMeasure, FailuresAndBadUsage) {
         std::string inError;
     };
     const Case cases[] = {
-        {{"measure", "p.mdt", "--at", "18,13", "--method", "gauss"}, 1, kNothingFoundMessage},
+        {{"measure", "p.mdt", "--at", "2,13"}, 1, kNothingFoundMessage},
         {{"measure", "p.mdt", "--at", "18,13", "--layer", "3"}, 1, "layer 3 does not exist"},
         {{"measure", "missing.mdt", "--at", "18,13"}, 1, "missing.mdt"},
         {{"measure", "p.mdt"}, 2, "--at"},

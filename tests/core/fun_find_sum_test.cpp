@@ -151,11 +151,33 @@ TEST(FindPeak, FineSquareReachingOverTheEdgeRaisesOutOfRange) {
     EXPECT_THROW(findPeak(r, p, kFineMethod, 20, host), DynArrayOutOfRange);
 }
 
-TEST(FindPeak, GaussFindsNothingAndNoMethodKeepsTheStart) {
+TEST(FindPeak, GaussFitsCentreAndWidthAndItsRadiusFollowsTheLevel) {
+    RecordingHost host;
+    // A Gaussian of height 100, standard deviation 3, centred between pixels.
+    const Plane p = makePlane(80, 60, [](int x, int y) {
+        const double dx = x - 40.3, dy = y - 30.8;
+        return 100.0 * std::exp(-(dx * dx + dy * dy) / (2 * 3.0 * 3.0));
+    });
+    funFindSum r = startAt(37, 28, 12);
+    ASSERT_TRUE(findPeak(r, p, kGaussMethod, 20, host));
+    EXPECT_EQ(r.peakX, 40);
+    EXPECT_EQ(r.peakY, 31);
+    EXPECT_NEAR(r.gaussWidth, 3.0, 0.05);
+    // Level 20 (2 % of the peak): 3 x sqrt(2 ln 50) = 8.4 pixels.
+    findRadii(r, p, kGaussMethod, 20, host);
+    EXPECT_EQ(r.innerRadius, 8);
+    EXPECT_EQ(r.outerRadius, 11);
+    EXPECT_TRUE(host.messages.empty());
+
+    // Nothing above 0 in the disc: nothing found, as with Fine.
+    const Plane dark = makePlane(80, 60, [](int, int) { return -1.0; });
+    funFindSum none = startAt(37, 28, 12);
+    EXPECT_FALSE(findPeak(none, dark, kGaussMethod, 20, host));
+}
+
+TEST(FindPeak, NoMethodKeepsTheStart) {
     RecordingHost host;
     const Plane p = cone(50, 50, 25, 25);
-    funFindSum gauss = startAt(20, 22);
-    EXPECT_FALSE(findPeak(gauss, p, kGaussMethod, 20, host));
     funFindSum none = startAt(20, 22);
     none.peakValue = -5;
     EXPECT_TRUE(findPeak(none, p, -1, 20, host));

@@ -68,28 +68,38 @@ bool quickSearch(funFindSum& record, const Plane& plane, float start, Host& host
     return true;
 }
 
-// Fine: the largest value of the disc (the start's row and column left out), then the
-// centroid of the pixels at or above fineTuning percent of it in the square around it.
-bool fineSearch(funFindSum& record, const Plane& plane, int fineTuning) {
+struct DiscMaximum {
+    bool found = false;
+    float value = 0;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+// The largest value of the search disc, the start's row and column left out; among equal
+// values the last in scan order. Values below 0 never count.
+DiscMaximum discMaximum(const funFindSum& record, const Plane& plane) {
     const std::int32_t x = record.peakX;
     const std::int32_t y = record.peakY;
     const std::int32_t r = record.range;
-    float best = 0;
-    bool found = false;
-    std::int32_t mx = 0;
-    std::int32_t my = 0;
+    DiscMaximum m;
     for (std::int32_t i = x - r; i < x + r; ++i)
         for (std::int32_t j = y - r; j < y + r; ++j) {
             if (i == x || j == y || !insideDisc(i, j, r, x, y)) continue;
             const float v = plane.at(i, j);
-            if (v >= best) {
-                best = v;
-                mx = i;
-                my = j;
-                found = true;
-            }
+            if (v >= m.value) m = {true, v, i, j};
         }
-    if (!found) return false;
+    return m;
+}
+
+// Fine: the largest value of the disc, then the centroid of the pixels at or above
+// fineTuning percent of it in the square around it.
+bool fineSearch(funFindSum& record, const Plane& plane, int fineTuning) {
+    const std::int32_t r = record.range;
+    const DiscMaximum peak = discMaximum(record, plane);
+    if (!peak.found) return false;
+    const float best = peak.value;
+    const std::int32_t mx = peak.x;
+    const std::int32_t my = peak.y;
 
     const double threshold = static_cast<double>(best) * (fineTuning * 0.01);
     float sumX = 0;
@@ -109,6 +119,78 @@ bool fineSearch(funFindSum& record, const Plane& plane, int fineTuning) {
     record.peakX = count > 0 ? static_cast<std::int32_t>(std::trunc(sumX / count)) : mx;
     record.peakY = count > 0 ? static_cast<std::int32_t>(std::trunc(sumY / count)) : my;
     record.peakValue = best;
+    return true;
+}
+
+// A Gaussian fitted to samples v(t) by weighted least squares on ln v (weights v^2, which
+// keeps the noisy tails from dominating): centre and standard deviation, if the samples peak.
+struct GaussFit {
+    bool ok = false;
+    double centre = 0;
+    double width = 0;
+};
+
+template <typename Sample>
+GaussFit fitGauss(std::int32_t from, std::int32_t to, double floor, Sample sample) {
+    // Normal equations of ln v = a + b t + c t^2, t relative to the middle for conditioning.
+    const double mid = (from + to) / 2.0;
+    double m[3][4] = {};
+    for (std::int32_t k = from; k <= to; ++k) {
+        const double v = sample(k);
+        if (!(v > floor)) continue;
+        const double t = k - mid;
+        const double w = v * v;
+        const double basis[3] = {1, t, t * t};
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 3; ++j)
+                m[i][j] += w * basis[i] * basis[j];
+            m[i][3] += w * basis[i] * std::log(v);
+        }
+    }
+    // Gaussian elimination with partial pivoting on the 3 x 4 system.
+    for (int c = 0; c < 3; ++c) {
+        int pivot = c;
+        for (int r = c + 1; r < 3; ++r)
+            if (std::abs(m[r][c]) > std::abs(m[pivot][c])) pivot = r;
+        if (std::abs(m[pivot][c]) < 1e-300) return {};
+        std::swap(m[c], m[pivot]);
+        for (int r = 0; r < 3; ++r) {
+            if (r == c) continue;
+            const double f = m[r][c] / m[c][c];
+            for (int k = c; k < 4; ++k)
+                m[r][k] -= f * m[c][k];
+        }
+    }
+    const double b = m[1][3] / m[1][1];
+    const double c = m[2][3] / m[2][2];
+    if (!(c < 0)) return {};
+    return {true, mid - b / (2 * c), std::sqrt(-1 / (2 * c))};
+}
+
+// Gauss: the largest value of the disc, then Gaussians fitted to the row and the column
+// through it over the search range; the peak is the fitted centre (rounded), the width their
+// mean standard deviation. Samples below 5 % of the maximum are left out of the fits.
+bool gaussSearch(funFindSum& record, const Plane& plane) {
+    const DiscMaximum peak = discMaximum(record, plane);
+    if (!peak.found) return false;
+    const std::int32_t r = record.range;
+    const double floor = 0.05 * peak.value;
+    const auto inside = [&](std::int64_t x, std::int64_t y) {
+        return x >= 0 && y >= 0 && x < plane.width() && y < plane.height();
+    };
+    const GaussFit fx = fitGauss(peak.x - r, peak.x + r, floor, [&](std::int32_t k) {
+        return inside(k, peak.y) ? double(plane.at(k, peak.y)) : 0.0;
+    });
+    const GaussFit fy = fitGauss(peak.y - r, peak.y + r, floor, [&](std::int32_t k) {
+        return inside(peak.x, k) ? double(plane.at(peak.x, k)) : 0.0;
+    });
+    record.peakValue = peak.value;
+    // A fit whose centre leaves the range is no fit of this peak: keep the maximum there.
+    const bool xFits = fx.ok && std::abs(fx.centre - peak.x) <= r;
+    const bool yFits = fy.ok && std::abs(fy.centre - peak.y) <= r;
+    record.peakX = xFits ? static_cast<std::int32_t>(std::lround(fx.centre)) : peak.x;
+    record.peakY = yFits ? static_cast<std::int32_t>(std::lround(fy.centre)) : peak.y;
+    record.gaussWidth = xFits && yFits ? static_cast<float>((fx.width + fy.width) / 2) : 0.0f;
     return true;
 }
 
@@ -204,7 +286,7 @@ bool findPeak(funFindSum& record, const Plane& plane, int method, int fineTuning
     case kFineMethod:
         return fineSearch(record, plane, fineTuning);
     case kGaussMethod:
-        return false;
+        return gaussSearch(record, plane);
     default:
         // No method chosen: the start point is the peak.
         return true;
@@ -213,10 +295,18 @@ bool findPeak(funFindSum& record, const Plane& plane, int method, int fineTuning
 
 void findRadii(funFindSum& record, const Plane& plane, int method, float level, Host& host) {
     const double q = 0.001 * level * record.peakValue;
-    if (method == kQuickMethod)
+    if (method == kQuickMethod) {
         quickRadii(record, plane, q, host);
-    else if (method == kFineMethod)
+    } else if (method == kFineMethod) {
         fineRadii(record, plane, q, host);
+    } else if (method == kGaussMethod && record.gaussWidth > 0 && q > 0 && q < record.peakValue) {
+        // Where peakValue x exp(-d^2 / 2 sigma^2) falls to q, rounded.
+        const double d = record.gaussWidth * std::sqrt(2 * std::log(record.peakValue / q));
+        record.innerRadius = static_cast<std::int32_t>(std::lround(d));
+        record.outerRadius = outerFor(record.innerRadius);
+        if (!fitsInImage(plane, record.peakX, record.peakY, record.outerRadius))
+            host.showMessage(kRadiusTooLargeMessage);
+    }
 }
 
 EnergySums sumEnergy(funFindSum& record, const Plane& plane, Host& host) {

@@ -42,6 +42,7 @@ public:
     float maxDiodeReading = 0;
     std::int32_t innerRadius = 0; // r
     std::int32_t outerRadius = 0; // R
+    float gaussWidth = 0;         // "Gauss": the fitted standard deviation, 0 when none
 };
 
 // True when the square of half-size n around (x, y) lies inside the plane:
@@ -59,15 +60,18 @@ std::int32_t clampRange(std::int32_t range, std::int32_t x, std::int32_t y, cons
 // Searches the peak next to (peakX, peakY) with the given method (the "Method" list's item
 // index). Reads the start value, clamps `range` and reports the clamped range through
 // `rangeClamped` before searching. Quick climbs along the axes; Fine takes the largest value
-// of the disc and centres on the pixels at or above `fineTuning` percent of it. Returns false
-// when nothing was found ("Quick" leaving the image logs "!!! OutOfImg !!!").
+// of the disc and centres on the pixels at or above `fineTuning` percent of it; Gauss takes
+// the same largest value and fits a Gaussian to the row and the column through it (centre
+// and width). Returns false when nothing was found ("Quick" leaving the image logs
+// "!!! OutOfImg !!!").
 bool findPeak(funFindSum& record, const Plane& plane, int method, int fineTuning, Host& host,
               const std::function<void(std::int32_t)>& rangeClamped = {});
 
 // Sets innerRadius and outerRadius around the peak: where the peak falls to `level` tenths of
 // a percent of peakValue (Quick: edge distances along the axes; Fine: rings of growing
-// radius). Other methods keep the radii. Shows kRadiusTooLargeMessage (Quick) or logs
-// "Indexes out of Array dimentions. Nothig found" (Fine) when they leave the plane.
+// radius; Gauss: where the fitted Gaussian falls to that level). Other methods keep the radii.
+// Shows kRadiusTooLargeMessage (Quick) or logs "Indexes out of Array dimentions. Nothig found"
+// (Fine) when they leave the plane.
 void findRadii(funFindSum& record, const Plane& plane, int method, float level, Host& host);
 
 // The result of the energy sums.
