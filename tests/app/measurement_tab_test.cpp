@@ -153,3 +153,17 @@ TEST_F(MeasurementTabTest, MaximumValuesDialogStoresAndLogsBothValues) {
     EXPECT_EQ(log.last(), "MaxDiodeV = 20");
     EXPECT_FALSE(window->MVF->isVisible());
 }
+
+TEST_F(MeasurementTabTest, FrozenRadiusComesFromTheTypedInnerRadius) {
+    TMDIChild* child = connectSpot();
+    window->CBfrad->setChecked(true);
+    window->Ecor->setText("7");
+    EXPECT_EQ(window->ERcor->text(), "9"); // trunc(sqrt(2 x 49))
+    window->ex->setText("28");
+    window->ey->setText("19");
+    window->BitBtn1->click();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+    EXPECT_EQ(child->document().innerRadius, 7);
+    EXPECT_EQ(child->document().outerRadius, 9);
+    EXPECT_EQ(window->Ecor->text(), "7");
+}
