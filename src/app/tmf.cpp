@@ -118,8 +118,7 @@ void TMF::runCommand(const std::function<void()>& command) {
 }
 
 void TMF::connectHandlers() {
-    connect(FileOpen1, &QAction::triggered, this,
-            [this] { runCommand([this] { FileOpen1Execute(); }); });
+    onSignal(FileOpen1, &QAction::triggered, &TMF::FileOpen1Execute);
     connectNavigation();
     connectEnergyTab();
     connectConnectingTab();

@@ -260,6 +260,13 @@ private:
     void FileExit1Execute();
     void HelpAbout1Execute();
 
+    // Runs `handler` through runCommand whenever `sender` emits `signal`.
+    template <typename Sender, typename Signal>
+    void onSignal(Sender* sender, Signal signal, void (TMF::*handler)()) {
+        connect(sender, signal, this,
+                [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
+    }
+
     class GuiHost;
     std::unique_ptr<GuiHost> host_;
     bool firstShown_ = false;

@@ -33,22 +33,18 @@ void setBox(QLineEdit* box, int value) {
 } // namespace
 
 void TMF::connectConnectingTab() {
-    const auto on = [this](auto* sender, auto signal, void (TMF::*handler)()) {
-        connect(sender, signal, this,
-                [this, handler] { runCommand([this, handler] { (this->*handler)(); }); });
-    };
-    on(Tcutof, &QSlider::valueChanged, &TMF::TcutofChange);
-    on(EcutofTop, &QLineEdit::textChanged, &TMF::EcutofTopChange);
-    on(EcutofLow, &QLineEdit::textChanged, &TMF::EcutofLowChange);
-    on(CBColorOrder, &QComboBox::currentIndexChanged, &TMF::CBColorOrderChange);
-    on(CBEV, &QComboBox::currentIndexChanged, &TMF::CBColorOrderChange);
-    on(UTimeDown, &UpDown::changing, &TMF::UTimeDownChanging);
-    on(CBTrimming, &QCheckBox::clicked, &TMF::CBTrimmingClick);
-    on(ETrimXpos, &QLineEdit::textChanged, &TMF::ETrimXposChange);
-    on(ETrimYpos, &QLineEdit::textChanged, &TMF::ETrimYposChange);
-    on(ETrimXdim, &QLineEdit::textChanged, &TMF::ETrimXdimChange);
-    on(ETrimYdim, &QLineEdit::textChanged, &TMF::ETrimYdimChange);
-    on(BitBtn2, &QPushButton::clicked, &TMF::BitBtn2Click);
+    onSignal(Tcutof, &QSlider::valueChanged, &TMF::TcutofChange);
+    onSignal(EcutofTop, &QLineEdit::textChanged, &TMF::EcutofTopChange);
+    onSignal(EcutofLow, &QLineEdit::textChanged, &TMF::EcutofLowChange);
+    onSignal(CBColorOrder, &QComboBox::currentIndexChanged, &TMF::CBColorOrderChange);
+    onSignal(CBEV, &QComboBox::currentIndexChanged, &TMF::CBColorOrderChange);
+    onSignal(UTimeDown, &UpDown::changing, &TMF::UTimeDownChanging);
+    onSignal(CBTrimming, &QCheckBox::clicked, &TMF::CBTrimmingClick);
+    onSignal(ETrimXpos, &QLineEdit::textChanged, &TMF::ETrimXposChange);
+    onSignal(ETrimYpos, &QLineEdit::textChanged, &TMF::ETrimYposChange);
+    onSignal(ETrimXdim, &QLineEdit::textChanged, &TMF::ETrimXdimChange);
+    onSignal(ETrimYdim, &QLineEdit::textChanged, &TMF::ETrimYdimChange);
+    onSignal(BitBtn2, &QPushButton::clicked, &TMF::BitBtn2Click);
 }
 
 void TMF::TcutofChange() {

@@ -10,13 +10,10 @@
 #include <cmath>
 
 void TMF::connectEnergyTab() {
-    connect(Ecor, &QLineEdit::textChanged, this, [this] { runCommand([this] { EcorChange(); }); });
-    connect(scroolCut, &QScrollBar::valueChanged, this,
-            [this] { runCommand([this] { scroolCutChange(); }); });
-    connect(ScrollBar2, &QScrollBar::valueChanged, this,
-            [this] { runCommand([this] { ScrollBar2Change(); }); });
-    connect(BitBtn1, &QPushButton::clicked, this,
-            [this] { runCommand([this] { BitBtn1Click(); }); });
+    onSignal(Ecor, &QLineEdit::textChanged, &TMF::EcorChange);
+    onSignal(scroolCut, &QScrollBar::valueChanged, &TMF::scroolCutChange);
+    onSignal(ScrollBar2, &QScrollBar::valueChanged, &TMF::ScrollBar2Change);
+    onSignal(BitBtn1, &QPushButton::clicked, &TMF::BitBtn1Click);
 }
 
 void TMF::EcorChange() {

@@ -17,12 +17,9 @@
 #include <QTimer>
 
 void TMF::connectFiltersTab() {
-    connect(BMedApply, &QPushButton::clicked, this,
-            [this] { runCommand([this] { BMedApplyClick(); }); });
-    connect(CBMedFiltrerAuto, &QCheckBox::clicked, this,
-            [this] { runCommand([this] { CBMedFiltrerAutoClick(); }); });
-    connect(CSpinEdit1, &SpinEdit::changed, this,
-            [this] { runCommand([this] { CSpinEdit1Change(); }); });
+    onSignal(BMedApply, &QPushButton::clicked, &TMF::BMedApplyClick);
+    onSignal(CBMedFiltrerAuto, &QCheckBox::clicked, &TMF::CBMedFiltrerAutoClick);
+    onSignal(CSpinEdit1, &SpinEdit::changed, &TMF::CSpinEdit1Change);
 }
 
 void TMF::BMedApplyClick() {

@@ -11,12 +11,9 @@
 #include <QScrollBar>
 
 void TMF::connectLayerCommands() {
-    connect(GetHorizontalLine1, &QAction::triggered, this,
-            [this] { runCommand([this] { GetHorizontalLine1Click(); }); });
-    connect(DelateLastLayer1, &QAction::triggered, this,
-            [this] { runCommand([this] { DelateLastLayer1Click(); }); });
-    connect(MFmaxValue00, &QAction::triggered, this,
-            [this] { runCommand([this] { MFmaxValue00Click(); }); });
+    onSignal(GetHorizontalLine1, &QAction::triggered, &TMF::GetHorizontalLine1Click);
+    onSignal(DelateLastLayer1, &QAction::triggered, &TMF::DelateLastLayer1Click);
+    onSignal(MFmaxValue00, &QAction::triggered, &TMF::MFmaxValue00Click);
 }
 
 void TMF::GetHorizontalLine1Click() {

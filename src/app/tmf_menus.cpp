@@ -95,10 +95,8 @@ void TMF::createActions() {
     connect(WindowTileVertical1, &QAction::triggered, this, &TMF::tileVertically);
     connect(WindowMinimizeAll1, &QAction::triggered, this, &TMF::minimizeAll);
     connect(WindowArrangeAll1, &QAction::triggered, this, &TMF::arrangeAll);
-    connect(FileExit1, &QAction::triggered, this,
-            [this] { runCommand([this] { FileExit1Execute(); }); });
-    connect(HelpAbout1, &QAction::triggered, this,
-            [this] { runCommand([this] { HelpAbout1Execute(); }); });
+    onSignal(FileExit1, &QAction::triggered, &TMF::FileExit1Execute);
+    onSignal(HelpAbout1, &QAction::triggered, &TMF::HelpAbout1Execute);
 }
 
 void TMF::createMenus() {

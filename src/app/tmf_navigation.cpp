@@ -32,19 +32,13 @@ void waitWithEvents(int milliseconds) {
 } // namespace
 
 void TMF::connectNavigation() {
-    connect(SBimages, &QScrollBar::valueChanged, this,
-            [this] { runCommand([this] { SBimagesChange(); }); });
-    connect(EImages, &QLineEdit::textChanged, this,
-            [this] { runCommand([this] { EImagesChange(); }); });
-    connect(Left1, &QAction::triggered, this, [this] { runCommand([this] { Left1Click(); }); });
-    connect(ImageRight1, &QAction::triggered, this,
-            [this] { runCommand([this] { ImageRight1Click(); }); });
-    connect(AnimBtn, &QPushButton::clicked, this,
-            [this] { runCommand([this] { AnimBtnClick(); }); });
-    connect(FPSUpDown, &UpDown::clicked, this,
-            [this] { runCommand([this] { FPSUpDownClick(); }); });
-    connect(FPSEdit, &QLineEdit::textChanged, this,
-            [this] { runCommand([this] { FPSEditChange(); }); });
+    onSignal(SBimages, &QScrollBar::valueChanged, &TMF::SBimagesChange);
+    onSignal(EImages, &QLineEdit::textChanged, &TMF::EImagesChange);
+    onSignal(Left1, &QAction::triggered, &TMF::Left1Click);
+    onSignal(ImageRight1, &QAction::triggered, &TMF::ImageRight1Click);
+    onSignal(AnimBtn, &QPushButton::clicked, &TMF::AnimBtnClick);
+    onSignal(FPSUpDown, &UpDown::clicked, &TMF::FPSUpDownClick);
+    onSignal(FPSEdit, &QLineEdit::textChanged, &TMF::FPSEditChange);
 }
 
 void TMF::SBimagesChange() {
