@@ -2,6 +2,7 @@
 // and drawn on the document's picture.
 #include "base/number_text.h"
 #include "energy/measurement.h"
+#include "qt_text_painter.h"
 #include "tmdi_child.h"
 #include "tmf.h"
 #include "widgets/spin_edit.h"
@@ -9,9 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QImage>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -45,16 +44,6 @@ public:
 private:
     TMF& w_;
 };
-
-// Labels drawn with the platform's default font onto the picture's own memory.
-void paintText(fringel::Bitmap& target, int x, int y, const std::string& text, fringel::Rgb color) {
-    QImage image(target.bits(), target.width(), target.height(),
-                 static_cast<qsizetype>(target.stride()), QImage::Format_BGR888);
-    QPainter painter(&image);
-    painter.setPen(QColor(color.r, color.g, color.b));
-    painter.drawText(QRect(x, y, 4096, 256), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                     QString::fromStdString(text));
-}
 
 } // namespace
 

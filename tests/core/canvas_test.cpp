@@ -140,7 +140,8 @@ TEST(Canvas, DrawsBitmapsAndHandsTextToThePainter) {
     grey.row(1)[2] = 77;
     fringel::Bitmap target(5, 5);
     std::vector<std::string> texts;
-    fringel::Canvas c(target, [&](fringel::Bitmap&, int x, int y, const std::string& t, Rgb col) {
+    fringel::Canvas c(target, [&](fringel::Bitmap&, int x, int y, const std::string& t, Rgb col,
+                                  std::optional<Rgb>) {
         texts.push_back(std::to_string(x) + "," + std::to_string(y) + ":" + t + ":" +
                         std::to_string(col.g));
     });

@@ -25,7 +25,7 @@ struct Label {
 };
 
 TextPainter recordTo(std::vector<Label>& labels) {
-    return [&labels](Bitmap&, int x, int y, const std::string& t, Rgb c) {
+    return [&labels](Bitmap&, int x, int y, const std::string& t, Rgb c, std::optional<Rgb>) {
         labels.push_back({x, y, t, c});
     };
 }

@@ -10,20 +10,26 @@ using namespace fringel;
 
 namespace {
 
-// Half the Fourier integral of the trapezium, numerically: the x integral in closed form,
-// the y integral by Simpson's rule.
+// Half the Fourier integral of the trapezium, 1/2 of the double integral of
+// exp(-i (kx y + ky x)) over { |y| <= g, |x| <= f + c y }, by composite Simpson quadrature in
+// both directions: y over [-g, g], and x over each row's own span [-(f + c y), f + c y].
 std::complex<double> halfFourierIntegral(const TrapeziumParameters& p, double kx, double ky) {
-    const int steps = 20000;
-    const double h = 2.0 * p.g / steps;
+    const int steps = 600; // even; phases change by < 0.03 rad per step for the orders used
+    const auto weight = [](int k) { return (k == 0 || k == steps) ? 1.0 : (k % 2 ? 4.0 : 2.0); };
+    const double hy = 2.0 * p.g / steps;
     std::complex<double> sum = 0;
-    for (int k = 0; k <= steps; ++k) {
-        const double y = -p.g + k * h;
+    for (int a = 0; a <= steps; ++a) {
+        const double y = -p.g + a * hy;
         const double half = p.f + p.c * y;
-        const double inner = ky == 0 ? 2 * half : 2 * std::sin(ky * half) / ky;
-        const double weight = (k == 0 || k == steps) ? 1 : (k % 2 ? 4 : 2);
-        sum += weight * std::exp(std::complex<double>(0, -kx * y)) * inner;
+        const double hx = 2.0 * half / steps;
+        std::complex<double> row = 0;
+        for (int b = 0; b <= steps; ++b) {
+            const double x = -half + b * hx;
+            row += weight(b) * std::exp(std::complex<double>(0, -(kx * y + ky * x)));
+        }
+        sum += weight(a) * row * hx / 3.0;
     }
-    return 0.5 * sum * h / 3.0;
+    return 0.5 * sum * hy / 3.0;
 }
 
 } // namespace
@@ -106,4 +112,27 @@ TEST(TrapeziumModel, ImpossibleInputsAreArithmeticErrors) {
     TrapeziumInput zeroSpacing;
     zeroSpacing.spacing = 0;
     EXPECT_THROW(computeTrapeziumModel(zeroSpacing), ArithmeticError);
+}
+
+// The grid against the numerical integral: whole orders hold Re^2, half orders Im^2.
+// Tolerance: Simpson's error with 600 steps is far below 1e-9 of the zero order here; the model
+// rounds kx, ky and its factors to float32 (relative 6e-8) and the squares to float32, which
+// moves a cell by up to about 2e-8 of the zero-order intensity (the largest difference seen is
+// 1.6e-8, at the zero order itself). 1e-7 of it leaves room and still catches a wrong sign,
+// factor, period or swapped axis, which shift cells by whole percent.
+TEST(TrapeziumModel, GridHoldsTheSquaredPartsOfTheNumericalFourierIntegral) {
+    const TrapeziumModel m = computeTrapeziumModel(TrapeziumInput{});
+    const TrapeziumParameters& p = m.parameters;
+    const double tolerance = 1e-7 * m.originIntensity;
+    struct Cell {
+        int p, q;
+    };
+    for (const Cell c : {Cell{0, 0}, Cell{2, 0}, Cell{0, 4}, Cell{4, 6}, Cell{10, 2}, Cell{1, 1},
+                         Cell{3, 5}, Cell{9, 1}}) {
+        const double kx = waveNumber(p.b0, c.p / 2.0);
+        const double ky = waveNumber(p.a0, c.q / 2.0);
+        const std::complex<double> integral = halfFourierIntegral(p, kx, ky);
+        const double part = c.p % 2 ? integral.imag() : integral.real();
+        EXPECT_NEAR(m.intensities[c.p][c.q], part * part, tolerance) << c.p << "," << c.q;
+    }
 }

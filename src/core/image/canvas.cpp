@@ -113,8 +113,17 @@ void Canvas::ellipse(int x1, int y1, int x2, int y2) {
         }
 }
 
+void Canvas::fillRect(int x1, int y1, int x2, int y2) {
+    if (!brush_) return;
+    const int left = std::max(x1, 0);
+    const int right = std::min(x2, bitmap_.width());
+    for (int y = std::max(y1, 0); y < std::min(y2, bitmap_.height()); ++y)
+        for (int x = left; x < right; ++x)
+            setPixel(x, y, *brush_);
+}
+
 void Canvas::textOut(int x, int y, const std::string& text) {
-    if (text_) text_(bitmap_, x, y, text, font_);
+    if (text_) text_(bitmap_, x, y, text, font_, brush_);
 }
 
 } // namespace fringel

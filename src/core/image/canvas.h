@@ -22,10 +22,11 @@ struct Rgb {
     bool operator==(const Rgb&) const = default;
 };
 
-// Draws a text with its top-left corner at (x, y) in the given colour onto a 24-bit bitmap.
-// The window side provides it (fonts are the platform's); without one, texts are skipped.
-using TextPainter =
-    std::function<void(Bitmap& target, int x, int y, const std::string& text, Rgb color)>;
+// Draws a text with its top-left corner at (x, y) in the given colour onto a 24-bit bitmap,
+// on a background box in `background` unless that is empty (transparent). The window side
+// provides it (fonts are the platform's); without one, texts are skipped.
+using TextPainter = std::function<void(Bitmap& target, int x, int y, const std::string& text,
+                                       Rgb color, std::optional<Rgb> background)>;
 
 class Canvas {
 public:
@@ -44,6 +45,9 @@ public:
     // The ellipse inscribed in the box x1 <= x < x2, y1 <= y < y2: filled with the brush
     // unless hollow, outlined with the pen.
     void ellipse(int x1, int y1, int x2, int y2);
+    // The rectangle x1 <= x < x2, y1 <= y < y2 in the brush colour (nothing when hollow).
+    void fillRect(int x1, int y1, int x2, int y2);
+    // Text in the font colour, on the brush colour as its background unless hollow.
     void textOut(int x, int y, const std::string& text);
 
     void moveTo(int x, int y);

@@ -21,12 +21,12 @@ float s(const TrapeziumParameters& p, float kx, float cky, int sign) {
     return static_cast<float>(std::sin(static_cast<Extended>(p.g) * t) / t);
 }
 
+} // namespace
+
 float waveNumber(float period, double order) {
     if (period == 0) throw ArithmeticError("Division by zero: the mesh period is 0");
     return static_cast<float>(kTwoPi / period * order);
 }
-
-} // namespace
 
 TrapeziumParameters trapeziumParameters(float period, float diameter, int angleDegrees) {
     const auto theta = static_cast<float>(static_cast<Extended>(angleDegrees) * kPi * (1.0L / 180));
@@ -80,6 +80,7 @@ TrapeziumModel computeTrapeziumModel(const TrapeziumInput& input,
         row.setLength(cells);
     const std::int32_t n = input.imageWidth / 2 / input.spacing;
     model.orders = n;
+    model.spacing = input.spacing;
     const TrapeziumParameters& p = model.parameters;
     const Extended origin = 2.0L * p.f * p.g;
     model.originIntensity = static_cast<float>(origin * origin);

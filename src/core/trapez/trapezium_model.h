@@ -39,11 +39,16 @@ struct TrapeziumModel {
     TrapeziumParameters parameters;
     float originIntensity = 0; // (2 f g)^2, the zero order
     std::int32_t orders = 0;   // n, the highest whole order computed
+    std::int32_t spacing = 0;  // pixels between neighbouring orders in the picture
     IntensityGrid intensities; // N x N, N = width / spacing + 1
 };
 
 // The trapezium of the inputs. Raises ArithmeticError when b0 = 2r (no slope defined).
 TrapeziumParameters trapeziumParameters(float period, float diameter, int angleDegrees);
+
+// The wave number 2 pi / period x order, rounded to float32. Raises ArithmeticError for a
+// period of 0.
+float waveNumber(float period, double order);
 
 // The real part R of half the Fourier integral at wave numbers (kx, ky) of orders (i, j).
 double trapeziumReal(const TrapeziumParameters& p, double i, double j, float kx, float ky);
