@@ -2,6 +2,7 @@
 
 #include "about_box.h"
 #include "mf_enable.h"
+#include "tform1.h"
 #include "tmdi_child.h"
 #include "tmvf.h"
 #include "widgets/selection_track_bar.h"
@@ -71,6 +72,7 @@ TMF::TMF(QWidget* parent) : QMainWindow(parent), host_(std::make_unique<GuiHost>
 
     aboutBox = new TAboutBox(this);
     MVF = new TMVF(*this);
+    Form1 = new TForm1(*this);
 
     // Start values that follow from the other controls.
     editCut->setText(QString::number(scroolCut->value()));
@@ -119,6 +121,7 @@ void TMF::runCommand(const std::function<void()>& command) {
 
 void TMF::connectHandlers() {
     onSignal(FileOpen1, &QAction::triggered, &TMF::FileOpen1Execute);
+    onSignal(T1, &QAction::triggered, &TMF::T1Click);
     connectNavigation();
     connectEnergyTab();
     connectConnectingTab();
@@ -232,6 +235,16 @@ void TMF::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+}
+
+void TMF::T1Click() {
+    if (!Form1->isVisible()) {
+        // Centred on the main window, as a dialog would be.
+        Form1->move(geometry().center() - Form1->rect().center());
+        Form1->show();
+    }
+    Form1->raise();
+    Form1->activateWindow();
 }
 
 void TMF::HelpAbout1Execute() {

@@ -40,6 +40,7 @@ class SelectionTrackBar;
 class SpinEdit;
 class TAboutBox;
 class TMVF;
+class TForm1;
 class TMDIChild;
 class UpDown;
 
@@ -77,7 +78,8 @@ public:
     QMdiArea* mdiArea = nullptr;
     QToolBar* ToolBar2 = nullptr;
     TAboutBox* aboutBox = nullptr;
-    TMVF* MVF = nullptr; // "Maximum Values"
+    TMVF* MVF = nullptr;     // "Maximum Values"
+    TForm1* Form1 = nullptr; // "Trapezium Theorem"
 
     // --- actions, menus and tool buttons ---
     QAction* FileNew1 = nullptr;
@@ -258,6 +260,8 @@ private:
 
     // Handlers that exist from the start; the other tabs' handlers join them as they grow.
     void FileExit1Execute();
+    // Tools > "Trapezium Simulation": shows the simulation window without blocking this one.
+    void T1Click();
     void HelpAbout1Execute();
 
     // Runs `handler` through runCommand whenever `sender` emits `signal`.

@@ -292,5 +292,14 @@ TEST(CheckedInt, PassingTextThatIsNoIntegerRaises) {
         EXPECT_THROW(checkedInt(text), ConversionError) << "'" << text << "'";
 }
 
+TEST(CheckedFloat, CommaNumbersPassOthersGiveNothingOrRaise) {
+    EXPECT_EQ(checkedFloat("0,1"), std::optional<float>(0.1f));
+    EXPECT_EQ(checkedFloat("169"), std::optional<float>(169.0f));
+    for (const char* text : {"", "0.1", "-1", "1e5"})
+        EXPECT_EQ(checkedFloat(text), std::nullopt) << "'" << text << "'";
+    for (const char* text : {",", "1,2,3"})
+        EXPECT_THROW(checkedFloat(text), ConversionError) << "'" << text << "'";
+}
+
 } // namespace
 } // namespace fringel

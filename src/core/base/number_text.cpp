@@ -185,4 +185,9 @@ std::optional<std::int32_t> checkedInt(std::string_view text) {
     return parseInt(text);
 }
 
+std::optional<float> checkedFloat(std::string_view text) {
+    if (!validate_fun(text)) return std::nullopt;
+    return static_cast<float>(parseFloat(text));
+}
+
 } // namespace fringel

@@ -39,4 +39,8 @@ bool validate_fun(std::string_view text);
 // Raises ConversionError when it passes the check but is no integer ("1,5").
 std::optional<std::int32_t> checkedInt(std::string_view text);
 
+// A text that passes validate_fun, converted to a float32; nullopt when it fails the check.
+// Raises ConversionError when it passes the check but is no number (",", "1,2,3").
+std::optional<float> checkedFloat(std::string_view text);
+
 } // namespace fringel

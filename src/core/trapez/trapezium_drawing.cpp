@@ -62,6 +62,8 @@ void clearSimulationImage(Canvas& canvas, int width, int height) {
 }
 
 void drawGridAndAxes(Canvas& canvas, int spacing, const DrawingOptions& options) {
+    if (spacing < 1)
+        throw ArithmeticError("Division by zero: the order spacing is " + std::to_string(spacing));
     if (options.showGrid) {
         canvas.setPenColor(kGridColor);
         for (int k = 0; k < kLineBound; k += spacing) {

@@ -57,7 +57,8 @@ SpotLevels spotLevels(float e, float reference);
 TrapeziumCorners computeTrapeziumCorners(const TrapeziumParameters& p);
 
 void clearSimulationImage(Canvas& canvas, int width, int height);
-// Grid lines every `spacing` pixels and the main axes with ticks, around (300, 300).
+// Grid lines every `spacing` pixels and the main axes with ticks, around (300, 300). Raises
+// ArithmeticError for a spacing below 1.
 void drawGridAndAxes(Canvas& canvas, int spacing, const DrawingOptions& options);
 // A filled spot of radius R at (x, y) in colour (a, b, a) with a darker, smoothed rim.
 void drawSpot(Canvas& canvas, int x, int y, float radius, std::uint8_t a, std::uint8_t b);
