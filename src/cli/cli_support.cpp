@@ -3,6 +3,8 @@
 #include "base/errors.h"
 #include "base/number_text.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -72,6 +74,31 @@ double numberOption(std::string_view option, std::string_view text) {
         throw UsageError("option '" + std::string(option) + "': '" + std::string(text) +
                          "' is no number");
     }
+}
+
+std::pair<double, double> numberPairOption(std::string_view option, std::string_view text) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = text.find(',', start)) != std::string_view::npos;
+         start = comma + 1)
+        parts.push_back(text.substr(start, comma - start));
+    parts.push_back(text.substr(start));
+    if (parts.size() == 2) return {numberOption(option, parts[0]), numberOption(option, parts[1])};
+    if (parts.size() == 4) {
+        const auto joined = [&](std::size_t i) {
+            return std::string(parts[i]) + "," + std::string(parts[i + 1]);
+        };
+        return {numberOption(option, joined(0)), numberOption(option, joined(2))};
+    }
+    throw UsageError("option '" + std::string(option) + "': '" + std::string(text) +
+                     "' is not two numbers (write them as 1,0.1)");
+}
+
+std::string shortestNumber(double value, bool json) {
+    if (!std::isfinite(value)) return json ? "null" : "nan";
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<float>(value));
+    return std::string(buf, res.ptr);
 }
 
 void requireFiles(const std::vector<std::string>& files) {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace fringel::cli {
@@ -66,6 +67,14 @@ std::vector<std::int32_t> intListOption(std::string_view option, std::string_vie
 
 // A floating-point option value; the decimal separator may be a point or a comma.
 double numberOption(std::string_view option, std::string_view text);
+
+// Two numbers separated by a comma ("1,0.1"), each with a point as decimal separator; or four
+// comma-separated parts read as two numbers with decimal commas ("1,5,0,1" is 1.5 and 0.1).
+std::pair<double, double> numberPairOption(std::string_view option, std::string_view text);
+
+// The shortest text that reads back as the same float32, with a point; not-a-number prints
+// "nan", or "null" for JSON.
+std::string shortestNumber(double value, bool json = false);
 
 // Ends with a usage error unless every file exists and is a regular file (exit code 1 then).
 void requireFiles(const std::vector<std::string>& files);

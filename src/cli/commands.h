@@ -9,6 +9,7 @@ namespace fringel::cli {
 int connectCommand(Arguments& args);
 int medianCommand(Arguments& args);
 int measureCommand(Arguments& args);
+int simulateCommand(Arguments& args);
 
 // Maps --channel names to the "Connecting" tab's colour order (red 0, green 1, blue 2, rgb 3).
 int colorOrderOption(std::string_view text, bool allowRgb);

@@ -19,6 +19,7 @@ constexpr const char* kUsage =
     "  connect    connect an exposure series into a float layer and save it as a project\n"
     "  measure    measure the energy of a diffraction order in a project\n"
     "  median     median-filter one channel of a picture\n"
+    "  simulate   simulate the diffraction image of a mesh of trapezium openings\n"
     "\n"
     "Options:\n"
     "  --help       show this help and exit\n"
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
         if (first == "connect") return connectCommand(args);
         if (first == "median") return medianCommand(args);
         if (first == "measure") return measureCommand(args);
+        if (first == "simulate") return simulateCommand(args);
         if (first.starts_with("-"))
             return usageError("unknown option '" + std::string(first) + "'");
         return usageError("unknown command '" + std::string(first) + "'");

@@ -5,7 +5,6 @@
 #include "image/bmp_codec.h"
 #include "io/open_series.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -39,14 +38,6 @@ constexpr const char* kHelp =
     "  --json                 print one JSON object instead of the line\n"
     "  --verbose              write the log lines to stderr\n"
     "  --help                 show this help\n";
-
-// The shortest text that reads back as the same float, with a point.
-std::string exact(double value, bool json) {
-    if (!std::isfinite(value)) return json ? "null" : "nan";
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<float>(value));
-    return std::string(buf, res.ptr);
-}
 
 } // namespace
 
@@ -148,13 +139,15 @@ int measureCommand(Arguments& args) {
         std::printf("{\"x\": %d, \"y\": %d, \"r\": %d, \"R\": %d, \"E\": %s, \"noise\": %s, "
                     "\"diode\": %s, \"peakValue\": %s, \"range\": %d}\n",
                     record->peakX, record->peakY, record->innerRadius, record->outerRadius,
-                    exact(record->energy, true).c_str(), exact(noise, true).c_str(),
-                    exact(record->diodeReading, true).c_str(),
-                    exact(record->peakValue, true).c_str(), record->range);
+                    shortestNumber(record->energy, true).c_str(),
+                    shortestNumber(noise, true).c_str(),
+                    shortestNumber(record->diodeReading, true).c_str(),
+                    shortestNumber(record->peakValue, true).c_str(), record->range);
     } else {
         std::printf("%d %d %d %d %s %s %s\n", record->peakX, record->peakY, record->innerRadius,
-                    record->outerRadius, exact(record->energy, false).c_str(),
-                    exact(noise, false).c_str(), exact(record->diodeReading, false).c_str());
+                    record->outerRadius, shortestNumber(record->energy, false).c_str(),
+                    shortestNumber(noise, false).c_str(),
+                    shortestNumber(record->diodeReading, false).c_str());
     }
     return 0;
 }

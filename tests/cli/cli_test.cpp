@@ -10,7 +10,10 @@
 #include "image/bmp_codec.h"
 #include "io/open_series.h"
 #include "io/project.h"
+#include "trapez/trapezium_drawing.h"
+#include "trapez/trapezium_files.h"
 
+#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -20,6 +23,7 @@
 #include <tiffio.h>
 
 using namespace fringel;
+using fringel::test::readFileBytes;
 using fringel::test::RecordingHost;
 using fringel::test::TempFolder;
 
@@ -89,6 +93,13 @@ void connectThroughCore(const std::vector<std::string>& files, const ConnectSett
     doc.timeIndex = timeIndex;
     ASSERT_TRUE(conImg(host).connect(doc, settings).connected);
     writeProject(host, doc, name);
+}
+
+// The shortest text that reads back as the same float32.
+std::string shortestText(float v) {
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, res.ptr);
 }
 
 } // namespace
@@ -229,7 +240,7 @@ TEST(CliMedian, WritesTheFilteredPictureOfTheFiltersTab) {
 
 TEST(Cli, EveryCommandHasHelp) {
     TempFolder folder;
-    for (const char* command : {"connect", "median", "measure"}) {
+    for (const char* command : {"connect", "median", "measure", "simulate"}) {
         const CliRun run = runCli(folder, {command, "--help"});
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_NE(run.out.find("Usage: fringel-cli"), std::string::npos);
@@ -308,5 +319,66 @@ TEST(CliMeasure, FailuresAndBadUsage) {
         const CliRun run = runCli(folder, c.args);
         EXPECT_EQ(run.exitCode, c.exitCode) << c.inError;
         EXPECT_NE(run.err.find(c.inError), std::string::npos) << run.err;
+    }
+}
+
+TEST(CliSimulate, WritesThePictureReportAndEnvelopeOfTheWindow) {
+    TempFolder folder;
+    const CliRun run = runCli(folder, {"simulate", "--period", "180", "--diameter", "40,5",
+                                       "--angle", "10", "--spacing", "15", "--image", "sim.bmp",
+                                       "--report", "r.mts", "--envelope", "1,5,0,5"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    TrapeziumInput input;
+    input.period = 180;
+    input.diameter = 40.5f;
+    input.angleDegrees = 10;
+    input.spacing = 15;
+    const TrapeziumModel model = computeTrapeziumModel(input);
+    Bitmap picture(600, 600);
+    drawSimulation(picture, model, DrawingOptions{});
+    EXPECT_EQ(readBmp(folder.file("sim.bmp")), picture);
+    writeSimulationReport(folder.file("expected.mts"), model);
+    EXPECT_EQ(readFileBytes(folder.file("r.mts.mts")), readFileBytes(folder.file("expected.mts")));
+    writeEnvelope(folder.file("expected_envelope.mts"), model, 1.5f, 0.5f);
+    EXPECT_EQ(readFileBytes(folder.file(envelopeFileName(1.5f, 0.5f))),
+              readFileBytes(folder.file("expected_envelope.mts")));
+    EXPECT_EQ(envelopeFileName(1.5f, 0.5f), "k(1,5)_byStep[0,5].mts");
+    const TrapeziumParameters& p = model.parameters;
+    char expected[256];
+    std::snprintf(expected, sizeof expected, "%s %s 180 %s %s %s\n", shortestText(p.f).c_str(),
+                  shortestText(p.g).c_str(), shortestText(p.a0).c_str(), shortestText(p.c).c_str(),
+                  shortestText(model.originIntensity).c_str());
+    EXPECT_EQ(run.out, expected);
+}
+
+TEST(CliSimulate, DefaultsAndJson) {
+    TempFolder folder;
+    const CliRun line = runCli(folder, {"simulate"});
+    EXPECT_EQ(line.exitCode, 0);
+    EXPECT_EQ(line.out, "53.904026 59 169 158.80806 0.14782226 40458188\n");
+    const CliRun json = runCli(folder, {"simulate", "--json"});
+    EXPECT_EQ(json.out, "{\"f\": 53.904026, \"g\": 59, \"b0\": 169, \"a0\": 158.80806, "
+                        "\"c\": 0.14782226, \"originIntensity\": 40458188}\n");
+}
+
+TEST(CliSimulate, FailuresAndBadUsage) {
+    TempFolder folder;
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string message;
+    };
+    for (const Case& c :
+         {Case{{"simulate", "--diameter", "169"}, 1, "period equals the wire diameter"},
+          Case{{"simulate", "--period", "0"}, 1, "mesh period is 0"},
+          Case{{"simulate", "--spacing", "0"}, 2, "--spacing"},
+          Case{{"simulate", "--angle", "91"}, 2, "--angle"},
+          Case{{"simulate", "--envelope", "1,0"}, 2, "greater than 0"},
+          Case{{"simulate", "--envelope", "1,0,1"}, 2, "not two numbers"},
+          Case{{"simulate", "--period", "abc"}, 2, "--period"},
+          Case{{"simulate", "extra"}, 2, "extra"}}) {
+        const CliRun run = runCli(folder, c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.message;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
 }
