@@ -3,6 +3,7 @@
 #include "base/errors.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -85,8 +86,17 @@ void Canvas::ellipse(int x1, int y1, int x2, int y2) {
     const double a = (x2 - x1) / 2.0;
     const double b = (y2 - y1) / 2.0;
     const int rows = y2 - y1;
-    std::vector<int> left(static_cast<std::size_t>(rows));
-    std::vector<int> right(static_cast<std::size_t>(rows));
+    // Small ellipses (spots, marks) keep their spans on the stack.
+    constexpr int kStackRows = 256;
+    std::array<int, 2 * kStackRows> stackSpans;
+    std::vector<int> heapSpans;
+    int* spans = stackSpans.data();
+    if (rows > kStackRows) {
+        heapSpans.resize(2 * static_cast<std::size_t>(rows));
+        spans = heapSpans.data();
+    }
+    int* left = spans;
+    int* right = spans + rows;
     for (int j = 0; j < rows; ++j) {
         const double t = (y1 + j - cy) / b;
         const double span = a * std::sqrt(std::max(0.0, 1.0 - t * t));

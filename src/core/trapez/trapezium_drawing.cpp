@@ -4,6 +4,7 @@
 #include "base/number_text.h"
 
 #include <cmath>
+#include <vector>
 
 namespace fringel {
 
@@ -86,19 +87,20 @@ void drawGridAndAxes(Canvas& canvas, int spacing, const DrawingOptions& options)
     }
 }
 
-void drawSpot(Canvas& canvas, int x, int y, float radius, std::uint8_t a, std::uint8_t b) {
-    const Rgb color{a, b, a};
-    canvas.setPenColor(color);
-    canvas.setBrush(color);
-    const auto ri = static_cast<int>(std::trunc(radius));
-    if (radius < 1) {
-        canvas.setPixel(x, y, color);
-        return;
-    }
-    canvas.ellipse(x - ri + 1, y - ri + 1, x + ri, y + ri);
-    // The rim: points of the circle every 2 degrees, shaded by how far the exact point lies
-    // from the pixel it falls in, so the edge looks smooth.
+namespace {
+
+// One rim pixel of a spot: its offset in the first quadrant and its shading weight.
+struct RimPoint {
+    int x;
+    int y;
+    long double weight; // s; the rim level is trunc(level x s x 0.5)
+};
+
+// The rim of a spot of whole radius ri: points of the circle every 2 degrees, shaded by how
+// far the exact point lies from the pixel it falls in, so the edge looks smooth.
+std::vector<RimPoint> rimOf(int ri) {
     constexpr Extended kPi = 3.141592653589793;
+    std::vector<RimPoint> rim;
     int previousX = 0;
     int previousY = 0;
     const Extended r2 = static_cast<Extended>(ri) * ri;
@@ -111,16 +113,56 @@ void drawSpot(Canvas& canvas, int x, int y, float radius, std::uint8_t a, std::u
         if (xi == previousX && yi == previousY) continue;
         previousX = xi;
         previousY = yi;
-        const Extended s = Extended{static_cast<float>(px - xi)} + static_cast<float>(py - yi);
-        const auto shade = [s](std::uint8_t level) {
-            return static_cast<std::uint8_t>(static_cast<int>(std::trunc(level * s * 0.5L)));
+        rim.push_back(
+            {xi, yi, Extended{static_cast<float>(px - xi)} + static_cast<float>(py - yi)});
+    }
+    return rim;
+}
+
+// Rims by radius, computed once per drawing: every spot of a drawing mostly has one radius.
+class RimCache {
+public:
+    const std::vector<RimPoint>& rim(int ri) {
+        if (static_cast<std::size_t>(ri) >= rims_.size())
+            rims_.resize(static_cast<std::size_t>(ri) + 1);
+        auto& entry = rims_[static_cast<std::size_t>(ri)];
+        if (!entry) entry = rimOf(ri);
+        return *entry;
+    }
+
+private:
+    std::vector<std::optional<std::vector<RimPoint>>> rims_;
+};
+
+void paintSpot(Canvas& canvas, RimCache& rims, int x, int y, float radius, std::uint8_t a,
+               std::uint8_t b) {
+    const Rgb color{a, b, a};
+    canvas.setPenColor(color);
+    canvas.setBrush(color);
+    const auto ri = static_cast<int>(std::trunc(radius));
+    if (radius < 1) {
+        canvas.setPixel(x, y, color);
+        return;
+    }
+    canvas.ellipse(x - ri + 1, y - ri + 1, x + ri, y + ri);
+    // The rim pixels overwrite the ellipse's edge with a darker shade of its colour.
+    for (const RimPoint& p : rims.rim(ri)) {
+        const auto shade = [&p](std::uint8_t level) {
+            return static_cast<std::uint8_t>(static_cast<int>(std::trunc(level * p.weight * 0.5L)));
         };
         const Rgb rim{shade(a), shade(b), shade(a)};
-        canvas.setPixel(x + xi, y + yi, rim);
-        canvas.setPixel(x + xi, y - yi, rim);
-        canvas.setPixel(x - xi, y - yi, rim);
-        canvas.setPixel(x - xi, y + yi, rim);
+        canvas.setPixel(x + p.x, y + p.y, rim);
+        canvas.setPixel(x + p.x, y - p.y, rim);
+        canvas.setPixel(x - p.x, y - p.y, rim);
+        canvas.setPixel(x - p.x, y + p.y, rim);
     }
+}
+
+} // namespace
+
+void drawSpot(Canvas& canvas, int x, int y, float radius, std::uint8_t a, std::uint8_t b) {
+    RimCache rims;
+    paintSpot(canvas, rims, x, y, radius, a, b);
 }
 
 void drawTrapeziumOutline(Canvas& canvas, const TrapeziumCorners& corners) {
@@ -141,6 +183,7 @@ SimulationDrawing drawSimulation(Bitmap& image, const TrapeziumModel& model,
     drawGridAndAxes(canvas, model.spacing, options);
 
     SimulationDrawing drawing;
+    RimCache rims;
     const IntensityGrid& grid = model.intensities;
     const std::int64_t columns = grid.length() > 0 ? grid[0].length() : 0;
     for (std::int64_t p = 0; p < grid.length(); ++p) {
@@ -175,7 +218,7 @@ SimulationDrawing drawSimulation(Bitmap& image, const TrapeziumModel& model,
                                        static_cast<int>(std::trunc(at.x + radius)),
                                        static_cast<int>(std::trunc(at.y + radius)));
                     } else {
-                        drawSpot(canvas, at.x, at.y, radius, a, b);
+                        paintSpot(canvas, rims, at.x, at.y, radius, a, b);
                     }
                 }
             }
