@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fringel::test {
 
@@ -49,6 +51,19 @@ inline std::string readFileBytes(const std::string& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// A text file's lines split at CR LF. Fails the calling test on a bare LF inside a line or on
+// text after the last CR LF.
+inline std::vector<std::string> crlfLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+        EXPECT_EQ(lines.back().find('\n'), std::string::npos) << "bare LF in line " << lines.size();
+    }
+    EXPECT_EQ(start, text.size()) << "text after the last CR LF";
+    return lines;
 }
 
 } // namespace fringel::test

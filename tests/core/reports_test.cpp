@@ -8,21 +8,9 @@
 #include <sstream>
 
 using namespace fringel;
+using fringel::test::crlfLines;
 using fringel::test::RecordingHost;
 using fringel::test::TempFolder;
-
-namespace {
-
-std::vector<std::string> crlfLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    EXPECT_EQ(start, text.size()) << "text after the last CR LF";
-    return lines;
-}
-
-} // namespace
 
 TEST(EnergyFile, ResultLineUsesTabsCrLfAndSixDigits) {
     const std::tuple<int, int, float, const char*> cases[] = {

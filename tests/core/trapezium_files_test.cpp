@@ -10,27 +10,9 @@
 #include <vector>
 
 using namespace fringel;
+using fringel::test::crlfLines;
 using fringel::test::readFileBytes;
 using fringel::test::TempFolder;
-
-namespace {
-
-// The file split at CR LF; fails the test on a bare LF.
-std::vector<std::string> crlfLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        const std::size_t end = bytes.find("\r\n", start);
-        EXPECT_NE(end, std::string::npos) << "unterminated last line";
-        if (end == std::string::npos) break;
-        lines.push_back(bytes.substr(start, end - start));
-        EXPECT_EQ(lines.back().find('\n'), std::string::npos);
-        start = end + 2;
-    }
-    return lines;
-}
-
-} // namespace
 
 TEST(SimulationReport, DefaultsByteForByte) {
     const TrapeziumModel m = computeTrapeziumModel(TrapeziumInput{});
