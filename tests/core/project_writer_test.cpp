@@ -5,9 +5,12 @@
 #include "io/float_tiff.h"
 #include "io/project.h"
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <random>
 #include <sstream>
 #include <tiffio.h>
 
@@ -85,6 +88,31 @@ TEST(WriteProject, AppendsTheExtensionEvenWhenTheNameHasIt) {
     writeProject(host, doc, folder.file("q.mdt"));
     EXPECT_TRUE(std::filesystem::exists(folder.file("q.mdt.mdt")));
     EXPECT_TRUE(std::filesystem::exists(folder.file("q.mdt_0.bmp")));
+}
+
+TEST(WriteProject, AFailureHalfwayLeavesTheEarlierProjectAsItWas) {
+    TempFolder folder;
+    RecordingHost host;
+    ImageDocument good(host);
+    addLayer(good, {{1, 2}}, 7);
+    addLayer(good, {{3, 4}}, 8);
+    writeProject(host, good, folder.file("p"));
+    const std::string files[] = {"p.mdt", "p_0.bmp", "p_1.bmp"};
+    std::vector<std::string> before;
+    for (const std::string& f : files)
+        before.push_back(fringel::test::readFileBytes(folder.file(f)));
+
+    // The second layer's bitmap cannot be written: nothing may change, nothing may be left.
+    ImageDocument bad(host);
+    addLayer(bad, {{5, 6}}, 9);
+    addLayer(bad, {{7, 8}}, 10);
+    *bad.bitmaps[1] = Bitmap();
+    EXPECT_THROW(writeProject(host, bad, folder.file("p")), FileError);
+    for (std::size_t i = 0; i < std::size(files); ++i)
+        EXPECT_EQ(fringel::test::readFileBytes(folder.file(files[i])), before[i]) << files[i];
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.file("")),
+                            std::filesystem::directory_iterator()),
+              3);
 }
 
 TEST(WriteProject, RefusesADocumentWithoutLayersAndReportsUnwritableFiles) {
@@ -238,14 +266,82 @@ TEST(ReadProject, OtherVersionsReadNothingFurther) {
     }
 }
 
-TEST(ReadProject, AFileThatEndsEarlyKeepsWhatWasRead) {
-    TempFolder folder;
+TEST(ReadProject, AFileThatEndsEarlySaysWhereAndLeavesTheRestZero) {
+    struct Case {
+        const char* text;
+        const char* where;
+    };
+    for (const Case& c :
+         {Case{"1\n2,1,2,3\n0\n1,2.5,x", "layer 0, column 0, row 2"},
+          Case{"1\n2,1,2,3\n0\n1,2.5,7,\n4,5,6,\n", "the number of layer 1"},
+          Case{"1\n2,1,2,3\n0\n1,2.5,7,\n4,5,6,\n1\n8,9,10,\n11", "layer 1, column 1, row 1"}}) {
+        TempFolder folder;
+        RecordingHost host;
+        ImageDocument doc(host);
+        NoOpenWindow window;
+        const std::string path = writeProjectFiles(folder, c.text, 2);
+        readProject(doc, window, path);
+        EXPECT_EQ(column(doc, 0, 0)[1], 2.5f);
+        EXPECT_EQ(column(doc, 1, 1)[2], 0.0f);
+        EXPECT_EQ(doc.bitmaps[1]->row(0)[0], 2); // the bitmaps are still loaded
+        const std::string line = path + ": no number at " + c.where +
+                                 " (the file ends early or holds text there); the values not "
+                                 "read are 0";
+        EXPECT_NE(std::find(host.logLines.begin(), host.logLines.end(), line), host.logLines.end())
+            << c.where;
+    }
+}
+
+TEST(ReadProject, EveryLayoutOfTheSameNumbersReadsTheSameValues) {
+    // A project of three 37 x 23 layers of awkward values, written the usual way.
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> spread(-8, 8);
     RecordingHost host;
-    ImageDocument doc(host);
-    NoOpenWindow window;
-    readProject(doc, window, writeProjectFiles(folder, "1\n1,1,2,3\n0\n1,2.5,x", 1));
-    EXPECT_EQ(column(doc, 0, 0), (std::vector<float>{1, 2.5f, 0}));
-    EXPECT_EQ(doc.bitmaps[0]->row(0)[0], 1); // the bitmap is still loaded
+    ImageDocument written(host);
+    for (int l = 0; l < 3; ++l) {
+        std::vector<std::vector<float>> columns(37, std::vector<float>(23));
+        for (auto& col : columns)
+            for (float& v : col)
+                v = std::ldexp(spread(rng), static_cast<int>(rng() % 60) - 30);
+        addLayer(written, columns, static_cast<std::uint8_t>(l));
+    }
+    TempFolder folder;
+    writeProject(host, written, folder.file("p"));
+    const std::string canonical = fringel::test::readFileBytes(folder.file("p.mdt"));
+    const auto replaced = [](std::string t, const std::string& from, const std::string& to) {
+        for (std::size_t at = 0; (at = t.find(from, at)) != std::string::npos; at += to.size())
+            t.replace(at, from.size(), to);
+        return t;
+    };
+    std::string splitColumn = canonical;
+    splitColumn.insert(splitColumn.find(',', splitColumn.find(",23\n0\n") + 6) + 1, "\n");
+    const std::string layouts[] = {
+        canonical,
+        replaced(canonical, "\n", "\r\n"),
+        replaced(canonical, ",", ";"),
+        replaced(canonical, ",", ", "),
+        replaced(canonical, "\n", "\n+"),
+        canonical + "trailing text is never read",
+        replaced(canonical, ",23\n", ",23\n\n\n"), // blank lines before the first layer
+        splitColumn,                               // one column over two lines
+    };
+    for (const std::string& text : layouts) {
+        std::ofstream(folder.file("p.mdt"), std::ios::binary | std::ios::trunc) << text;
+        RecordingHost readHost;
+        ImageDocument doc(readHost);
+        NoOpenWindow window;
+        readProject(doc, window, folder.file("p.mdt"));
+        ASSERT_EQ(doc.planes.length(), 3);
+        for (int l = 0; l < 3; ++l)
+            for (int x = 0; x < 37; ++x)
+                for (int y = 0; y < 23; ++y) {
+                    const float expected = std::strtof(
+                        projectValueText(written.planes[l][0].at(x, y)).c_str(), nullptr);
+                    ASSERT_EQ(doc.planes[l][0].at(x, y), expected)
+                        << "layout " << (&text - layouts) << " at " << l << "," << x << "," << y;
+                }
+        EXPECT_EQ(readHost.logLines.size(), 5u) << "layout " << (&text - layouts);
+    }
 }
 
 TEST(ReadProject, BadHeadersAndMissingBitmapsAreFileErrors) {
@@ -258,6 +354,8 @@ TEST(ReadProject, BadHeadersAndMissingBitmapsAreFileErrors) {
         {"1\n3,100,4000,4000\n", 0},        // more values than a project may hold
         {"1\n0,1,2,3\n", 0},
         {"1\n1,1,-2,3\n", 0},
+        {"1\nx,y\n", 0},
+        {"1\n1,1,99999999999,3\n", 0},
         {"1\n2,1,2,3\n0\n1,2,3,\n4,5,6,\n1\n1,2,3,\n4,5,6,\n", 1}, // p_1.bmp is missing
     };
     for (const Case& c : cases) {
@@ -265,9 +363,18 @@ TEST(ReadProject, BadHeadersAndMissingBitmapsAreFileErrors) {
         RecordingHost host;
         ImageDocument doc(host);
         NoOpenWindow window;
-        EXPECT_THROW(readProject(doc, window, writeProjectFiles(folder, c.text, c.bitmaps)),
-                     FileError)
-            << c.text;
+        const std::string path = writeProjectFiles(folder, c.text, c.bitmaps);
+        try {
+            readProject(doc, window, path);
+            ADD_FAILURE() << "read " << c.text;
+        } catch (const FileError& e) {
+            // Refused headers leave an empty document and say why in the log.
+            if (c.bitmaps == 0) {
+                EXPECT_EQ(doc.planes.length(), 0) << c.text;
+                EXPECT_EQ(host.logLines.back(), e.what());
+                EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
+            }
+        }
     }
     RecordingHost host;
     ImageDocument doc(host);

@@ -67,23 +67,23 @@ void ReplacingFile::write(const void* data, std::size_t size) {
 }
 
 fs::path ReplacingFile::releasePath() {
-    if (file_ && std::fclose(file_) != 0) {
-        file_ = nullptr;
-        fail("write error on closing: " + errorText(errno));
-    }
-    file_ = nullptr;
+    finish();
     return temp_;
 }
 
+void ReplacingFile::finish() {
+    if (!file_) return;
+    const bool flushed = std::fflush(file_) == 0;
+    const int flushError = errno;
+    const bool closed = std::fclose(file_) == 0;
+    const int closeError = errno;
+    file_ = nullptr;
+    if (!flushed) fail("write error: " + errorText(flushError));
+    if (!closed) fail("write error on closing: " + errorText(closeError));
+}
+
 void ReplacingFile::commit() {
-    if (file_) {
-        const bool flushed = std::fflush(file_) == 0;
-        const int flushError = errno;
-        const bool closed = std::fclose(file_) == 0;
-        file_ = nullptr;
-        if (!flushed) fail("write error: " + errorText(flushError));
-        if (!closed) fail("write error on closing: " + errorText(errno));
-    }
+    finish();
     std::error_code ec;
     fs::rename(temp_, target_, ec);
     if (ec) fail("cannot replace the file: " + ec.message());

@@ -21,9 +21,13 @@ public:
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
+    const std::string& fileName() const { return fileName_; }
     void write(const void* data, std::size_t size);
     void write(std::string_view text) { write(text.data(), text.size()); }
-    // Closes the temporary file and puts it in the target's place.
+    // Closes the temporary file, checking that every byte reached it, but leaves the target
+    // as it is: for writers of several files that replace them only once all are written.
+    void finish();
+    // Finishes the file if that was not done, and puts it in the target's place.
     void commit();
 
     // For libraries that write through a path of their own: the temporary file's path. The

@@ -1,6 +1,7 @@
 #include "image/bmp_codec.h"
 
 #include "base/errors.h"
+#include "base/mapped_file.h"
 #include "base/replacing_file.h"
 
 #include <algorithm>
@@ -557,18 +558,17 @@ Bitmap readBmp(const std::string& fileName) {
     if (size > static_cast<std::uintmax_t>(kMaxFileBytes))
         fail(fileName, "file too large for a BMP picture (" + std::to_string(size) + " bytes)");
 
-    std::ifstream in(path, std::ios::binary);
-    if (!in) fail(fileName, "cannot open the file");
-    std::vector<std::uint8_t, LargeBufferAllocator<std::uint8_t>> bytes(
-        static_cast<std::size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-    if (static_cast<std::uintmax_t>(in.gcount()) != size)
-        fail(fileName, "read error (got " + std::to_string(in.gcount()) + " of " +
-                           std::to_string(size) + " bytes)");
-    return decodeBmp(std::span<const std::uint8_t>(bytes.data(), bytes.size()), fileName);
+    // Decoded straight from the mapped file: no copy of the bytes.
+    const MappedFile file(fileName);
+    return decodeBmp(std::span<const std::uint8_t>(
+                         reinterpret_cast<const std::uint8_t*>(file.begin()), file.size()),
+                     fileName);
 }
 
-std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
+namespace {
+
+// Everything of a BMP file before its pixel rows: the headers and the palette.
+std::vector<std::uint8_t> bmpHeader(const Bitmap& bitmap) {
     if (bitmap.isEmpty())
         throw FringelError("An empty bitmap (" + std::to_string(bitmap.width()) + " x " +
                            std::to_string(bitmap.height()) + ") cannot be written as BMP");
@@ -597,7 +597,7 @@ std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
     const std::int64_t fileSize = offset + imageSize;
 
     std::vector<std::uint8_t> out;
-    out.reserve(static_cast<std::size_t>(fileSize));
+    out.reserve(static_cast<std::size_t>(offset));
     out.push_back('B');
     out.push_back('M');
     put32(out, static_cast<std::uint32_t>(fileSize));
@@ -621,6 +621,15 @@ std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
     }
     for (const std::uint32_t argb : palette)
         put32(out, argb & 0x00FFFFFFu); // blue, green, red, reserved
+    return out;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
+    std::vector<std::uint8_t> out = bmpHeader(bitmap);
+    out.reserve(out.size() + static_cast<std::size_t>(bitmap.stride() * bitmap.height()));
+    // The bitmap's rows already have the file's padded layout; the file runs bottom-up.
     for (std::int32_t y = bitmap.height() - 1; y >= 0; --y) {
         const std::uint8_t* row = bitmap.row(y);
         out.insert(out.end(), row, row + bitmap.stride());
@@ -630,11 +639,19 @@ std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
 
 void writeBmp(const Bitmap& bitmap, const std::string& fileName) {
     if (bitmap.isEmpty()) fail(fileName, "an empty bitmap cannot be written as BMP");
-    const std::vector<std::uint8_t> bytes = encodeBmp(bitmap);
-
     ReplacingFile file(fileName);
-    file.write(bytes.data(), bytes.size());
+    writeBmp(bitmap, file);
     file.commit();
+}
+
+void writeBmp(const Bitmap& bitmap, ReplacingFile& file) {
+    if (bitmap.isEmpty()) fail(file.fileName(), "an empty bitmap cannot be written as BMP");
+    // Streamed row by row: no second copy of a picture that may be hundreds of megabytes.
+    const std::vector<std::uint8_t> header = bmpHeader(bitmap);
+    file.write(header.data(), header.size());
+    for (std::int32_t y = bitmap.height() - 1; y >= 0; --y)
+        file.write(bitmap.row(y), static_cast<std::size_t>(bitmap.stride()));
+    file.finish();
 }
 
 } // namespace fringel

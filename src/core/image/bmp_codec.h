@@ -2,12 +2,12 @@
 // writing the 8-bit grey and 24-bit bitmaps the program produces.
 #pragma once
 
+#include "image/bitmap.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
-
-#include "image/bitmap.h"
 
 namespace fringel {
 
@@ -25,5 +25,10 @@ std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap);
 // Writes a BMP file through a temporary file renamed into place, so a failed write never
 // leaves a half-written file under the name. Raises FileError on any failure.
 void writeBmp(const Bitmap& bitmap, const std::string& fileName);
+
+class ReplacingFile;
+// Writes the BMP bytes into an open replacing file and finishes it, without putting it in
+// place: for savers that replace several files together.
+void writeBmp(const Bitmap& bitmap, ReplacingFile& file);
 
 } // namespace fringel
