@@ -8,6 +8,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-image-formats-plugins
   libtiff-dev libpng-dev libjpeg-dev
+  dcraw netpbm
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
 )

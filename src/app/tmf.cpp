@@ -2,6 +2,7 @@
 
 #include "about_box.h"
 #include "mf_enable.h"
+#include "qt_picture_formats.h"
 #include "tform1.h"
 #include "tmdi_child.h"
 #include "tmvf.h"
@@ -47,6 +48,7 @@ private:
 };
 
 TMF::TMF(QWidget* parent) : QMainWindow(parent), host_(std::make_unique<GuiHost>(*this)) {
+    fringel::registerQtPictureFormats(); // the picture formats Qt reads join the series opener
     setObjectName("MF");
     setWindowTitle("Fringel");
     resize(1100, 780);
@@ -122,6 +124,12 @@ void TMF::runCommand(const std::function<void()>& command) {
 void TMF::connectHandlers() {
     onSignal(FileOpen1, &QAction::triggered, &TMF::FileOpen1Execute);
     onSignal(T1, &QAction::triggered, &TMF::T1Click);
+    onSignal(ImagesAsLayer1, &QAction::triggered, &TMF::ImagesAsLayer1Click);
+    // The menu's Save and Save As do what the tool button does: a dead Ctrl+S helps nobody.
+    onSignal(ToolButton2, &QAction::triggered, &TMF::ToolButton2Click);
+    onSignal(FileSave1, &QAction::triggered, &TMF::ToolButton2Click);
+    onSignal(FileSaveAs1, &QAction::triggered, &TMF::ToolButton2Click);
+    onSignal(ToolButton12, &QAction::triggered, &TMF::ToolButton12Click);
     connectNavigation();
     connectEnergyTab();
     connectConnectingTab();

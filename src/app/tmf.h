@@ -190,6 +190,20 @@ public:
                                  const QString& fileName);
     // The steps every open ends with, for the given document.
     void finishOpen(fringel::ImageDocument& document);
+    // File > Add > "Images As Layer": the open dialog, then addImagesToActive.
+    void ImagesAsLayer1Click();
+    // Loads a further series into the active document's buffer (filter index 1-based).
+    void addImagesToActive(const QStringList& files, int filterIndex);
+
+    // --- saving ---
+    // "Save": the save dialog (entry "Data *.mdt" preselected), then saveActiveDocument.
+    void ToolButton2Click();
+    // Saves the active document under `name` (empty: the dialog was cancelled) by the save
+    // dialog's 1-based filter index.
+    void saveActiveDocument(const QString& name, int filterIndex);
+    // "Save Active BMP": the picture save dialog, then saveActivePicture.
+    void ToolButton12Click();
+    void saveActivePicture(const QString& name);
 
     // --- layer navigation and animation ---
     void SBimagesChange();
@@ -276,4 +290,5 @@ private:
     bool firstShown_ = false;
     bool previewQueued_ = false;
     int documentsCreated_ = 0;
+    int lastOpenFilter_ = 1; // the open dialog's entry chosen last
 };

@@ -1,4 +1,5 @@
 // Opening files: the open dialog, the new document window, and the finishing steps.
+#include "io/add_images.h"
 #include "io/open_series.h"
 #include "mf_enable.h"
 #include "tmdi_child.h"
@@ -52,7 +53,39 @@ void TMF::FileOpen1Execute() {
     if (dialog.exec() != QDialog::Accepted) return;
     const QStringList files = dialog.selectedFiles();
     const int filterIndex = static_cast<int>(qtFilters().indexOf(dialog.selectedNameFilter())) + 1;
+    lastOpenFilter_ = filterIndex;
     openInNewDocument(files, filterIndex, files.isEmpty() ? QString() : files.first());
+}
+
+void TMF::ImagesAsLayer1Click() {
+    QFileDialog dialog(this, "Open");
+    dialog.setObjectName("OpenDialog");
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(qtFilters());
+    const QStringList filters = qtFilters();
+    if (lastOpenFilter_ >= 1 && lastOpenFilter_ <= filters.size())
+        dialog.selectNameFilter(filters[lastOpenFilter_ - 1]);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const int filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    lastOpenFilter_ = filterIndex;
+    addImagesToActive(dialog.selectedFiles(), filterIndex);
+}
+
+void TMF::addImagesToActive(const QStringList& files, int filterIndex) {
+    TMDIChild* child = activeDocument();
+    if (!child) return;
+    fringel::ImageDocument& doc = child->document();
+    if (doc.busy()) {
+        logLine("This document is still busy; add the images when its running work has ended.");
+        return;
+    }
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(files.size()));
+    for (const QString& f : files)
+        names.push_back(f.toStdString());
+    DocumentOpenWindow window(*this, *child);
+    fringel::ImageDocument::BusyScope busy(doc);
+    fringel::addImagesAsLayer(doc, window, names, filterIndex);
 }
 
 TMDIChild* TMF::openInNewDocument(const QStringList& files, int filterIndex,

@@ -2,10 +2,12 @@
 #include "base/errors.h"
 #include "commands.h"
 #include "connect/con_img.h"
+#include "image/picture_formats.h"
 #include "io/float_tiff.h"
 #include "io/open_series.h"
 #include "io/project.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace fringel::cli {
@@ -17,6 +19,8 @@ constexpr const char* kHelp =
     "\n"
     "Connects the exposures FILE... (one stop apart, sorted by name) into one float layer,\n"
     "as the \"Connect\" button does, and saves it as the project NAME.mdt with NAME_0.bmp.\n"
+    "The exposures may be BMP, TIFF, PNG, JPEG, PPM/PGM/PBM, TGA or ICO files, read by\n"
+    "their extension.\n"
     "\n"
     "Options:\n"
     "  --channel red|green|blue|rgb  colour channel of 24-bit exposures (default green)\n"
@@ -91,7 +95,11 @@ int connectCommand(Arguments& args) {
     requireFiles(files);
     ImageDocument document(host);
     NoOpenWindow window;
-    openFiles(document, window, files, kOpenBmpSeries, files.front());
+    // BMP series open as the BMP entry does, anything else by its extension's decoder.
+    const bool allBmp = std::all_of(files.begin(), files.end(), [](const std::string& f) {
+        return pictureExtension(f) == "BMP";
+    });
+    openFiles(document, window, files, allBmp ? kOpenBmpSeries : kOpenPictureSeries, files.front());
     const auto exposures = static_cast<int>(document.bufferBitmaps.length());
     if (timeIndex + exposures > ImageDocument::kExposureTimeCount)
         throw Failure(std::to_string(exposures) + " exposures from time index " +

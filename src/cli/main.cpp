@@ -2,6 +2,9 @@
 // Exit codes: 0 success, 1 processing failure, 2 bad usage.
 #include "base/errors.h"
 #include "commands.h"
+#ifdef FRINGEL_QT_PICTURES
+#include "qt_picture_formats.h"
+#endif
 
 #include <cstdio>
 #include <exception>
@@ -20,6 +23,7 @@ constexpr const char* kUsage =
     "  measure    measure the energy of a diffraction order in a project\n"
     "  median     median-filter one channel of a picture\n"
     "  simulate   simulate the diffraction image of a mesh of trapezium openings\n"
+    "  info       describe a picture or a project file\n"
     "\n"
     "Options:\n"
     "  --help       show this help and exit\n"
@@ -37,6 +41,9 @@ int usageError(std::string_view message) {
 
 int main(int argc, char** argv) {
     using namespace fringel::cli;
+#ifdef FRINGEL_QT_PICTURES
+    fringel::registerQtPictureFormats();
+#endif
     try {
         if (argc < 2) return usageError("no command given");
         const std::string_view first = argv[1];
@@ -53,6 +60,7 @@ int main(int argc, char** argv) {
         if (first == "median") return medianCommand(args);
         if (first == "measure") return measureCommand(args);
         if (first == "simulate") return simulateCommand(args);
+        if (first == "info") return infoCommand(args);
         if (first.starts_with("-"))
             return usageError("unknown option '" + std::string(first) + "'");
         return usageError("unknown command '" + std::string(first) + "'");

@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "filters/median.h"
 #include "image/bmp_codec.h"
+#include "image/picture_formats.h"
 
 #include <cstdio>
 
@@ -14,7 +15,8 @@ constexpr const char* kHelp =
     "Usage: fringel-cli median IN --radius R [--channel red|green|blue] -o OUT.bmp\n"
     "\n"
     "Median-filters one colour channel of the picture IN over a (2R+1) x (2R+1) window\n"
-    "(clipped at the borders) and writes the result as a grey 24-bit BMP.\n"
+    "(clipped at the borders) and writes the result as a grey 24-bit BMP. IN may be any\n"
+    "readable picture (BMP, TIFF, PNG, JPEG, ...).\n"
     "\n"
     "Options:\n"
     "  --radius R                  window radius, 0..100 (required)\n"
@@ -56,7 +58,7 @@ int medianCommand(Arguments& args) {
     if (radius < 0) throw UsageError("median: no radius given (--radius R)");
     if (output.empty()) throw UsageError("median: no output file given (-o OUT.bmp)");
 
-    Bitmap picture = readBmp(input);
+    Bitmap picture = loadPicture(input);
     // Pictures of other depths are read as colour first, so every BMP can be filtered.
     if (picture.format() != PixelFormat::Gray8 && picture.format() != PixelFormat::Bgr24)
         picture = toBgr24(picture);

@@ -1,6 +1,8 @@
 #include "io/open_series.h"
 
 #include "image/bmp_codec.h"
+#include "image/picture_formats.h"
+#include "io/camera_raw.h"
 #include "io/project.h"
 
 #include <filesystem>
@@ -25,38 +27,62 @@ FinishingState finishingState(const ImageDocument& d) {
     return s;
 }
 
-void loadBmpSeries(ImageDocument& d, OpenWindow& window, const std::vector<std::string>& files) {
+void readSeriesInto(ImageDocument& d, OpenWindow& window, const std::vector<std::string>& files,
+                    const ExposureReader& read, const SeriesSteps& steps) {
     Host& host = d.host();
     const auto n = static_cast<std::int32_t>(files.size());
-    d.layerCount = n;
-    host.log("Number of files: " + std::to_string(n));
-    d.createBuffer(n);
-    d.bufferView = true;
-    d.canSave = false;
-    d.setSeriesFileNames(files);
     if (n == 0) return;
-
     std::error_code ec;
     if (!std::filesystem::exists(d.fileNames[0], ec)) return;
-    window.setCaption(d.fileNames[0] + ", okno: " + std::to_string(window.documentWindowCount()));
-    d.bufferBitmaps[0] = std::make_shared<Bitmap>(readBmp(d.fileNames[0]));
+    window.setCaption(steps.captionWithWindowCount
+                          ? d.fileNames[0] +
+                                ", okno: " + std::to_string(window.documentWindowCount())
+                          : d.fileNames[0]);
+    d.bufferBitmaps[0] = std::make_shared<Bitmap>(read(d.fileNames[0]));
     const Bitmap& first = *d.bufferBitmaps[0];
-    window.sizeForPicture(first.width(), first.height());
+    if (steps.sizeWindow) window.sizeForPicture(first.width(), first.height());
 
     if (n > 1) {
         host.setProgressMaximum(n - 1);
         host.setProgressPosition(1);
         for (std::int32_t i = 1; i < n; ++i) {
             d.bufferBitmaps[i] =
-                std::make_shared<Bitmap>(readBmp(d.fileNames[static_cast<std::size_t>(i)]));
+                std::make_shared<Bitmap>(read(d.fileNames[static_cast<std::size_t>(i)]));
             const Bitmap& b = *d.bufferBitmaps[i];
             if (b.width() == first.width() && b.height() == first.height())
                 host.setProgressPosition(i);
             else
-                host.log("Image dimentions didn't match !!!");
+                host.log(steps.mismatchLine);
         }
         d.animating = true;
     }
+}
+
+namespace {
+
+constexpr SeriesSteps kOpenSteps{true, true, "Image dimentions didn't match !!!"};
+
+void startSeries(ImageDocument& d, const std::vector<std::string>& files) {
+    const auto n = static_cast<std::int32_t>(files.size());
+    d.layerCount = n;
+    d.host().log("Number of files: " + std::to_string(n));
+    d.createBuffer(n);
+    d.bufferView = true;
+    d.canSave = false;
+    d.setSeriesFileNames(files);
+}
+
+} // namespace
+
+void loadBmpSeries(ImageDocument& d, OpenWindow& window, const std::vector<std::string>& files) {
+    startSeries(d, files);
+    readSeriesInto(d, window, files, readBmp, kOpenSteps);
+}
+
+void loadPictureSeries(ImageDocument& d, OpenWindow& window,
+                       const std::vector<std::string>& files) {
+    startSeries(d, files);
+    readSeriesInto(d, window, files, loadPicture, kOpenSteps);
 }
 
 void showLoadedSeries(ImageDocument& d, OpenWindow& window) {
@@ -79,10 +105,11 @@ void openFiles(ImageDocument& d, OpenWindow& window, const std::vector<std::stri
         readProject(d, window, files.empty() ? std::string() : files.front());
         break;
     case kOpenPictureSeries:
-        host.showMessage("Opening TIFF series is not available in this version");
+        loadPictureSeries(d, window, files);
+        if (!d.bufferBitmaps.empty()) showLoadedSeries(d, window);
         break;
     case kOpenCameraRaw:
-        host.showMessage("Opening camera raw files is not available in this version");
+        if (!files.empty()) convertCameraRaw(host, files.front());
         break;
     default:
         host.showMessage("This isnt a vaild file extenasion [" + std::to_string(filterIndex) + "]");

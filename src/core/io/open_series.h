@@ -5,6 +5,7 @@
 #include "document/image_document.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,9 +64,10 @@ struct FinishingState {
 };
 FinishingState finishingState(const ImageDocument& document);
 
-// The open dispatcher: works on `document` (just created) by the filter index.
-// 1 loads a BMP series; the entries whose readers are not built yet and unknown indexes show
-// a message. Every branch ends with the finishing steps. File errors propagate.
+// The open dispatcher: works on `document` (just created) by the filter index: 1 a BMP
+// series, 2 a project, 4 a series of other picture formats, 5 a camera raw file converted
+// into temp.bmp; 3 and unknown indexes show a message. Every branch ends with the finishing
+// steps. File errors propagate.
 void openFiles(ImageDocument& document, OpenWindow& window, const std::vector<std::string>& files,
                std::int32_t filterIndex, const std::string& fileName);
 
@@ -74,6 +76,26 @@ void openFiles(ImageDocument& document, OpenWindow& window, const std::vector<st
 // unreadable raises FileError, keeping what was read before it.
 void loadBmpSeries(ImageDocument& document, OpenWindow& window,
                    const std::vector<std::string>& files);
+
+// The same for pictures of the registered formats (TIFF, PNG, JPEG, ...; image/picture_formats.h),
+// each decoded by the format its extension names.
+void loadPictureSeries(ImageDocument& document, OpenWindow& window,
+                       const std::vector<std::string>& files);
+
+// How a series is read into a buffer already made for it: the caption with or without the
+// window count, whether the window is sized for the first picture, and the log line for a
+// picture whose size differs from the first.
+struct SeriesSteps {
+    bool captionWithWindowCount;
+    bool sizeWindow;
+    const char* mismatchLine;
+};
+using ExposureReader = std::function<Bitmap(const std::string&)>;
+// Reads files[i] into bufferBitmaps[i] (fileNames already set): nothing when the first file
+// does not exist; the reader's FileError ends it at a file that cannot be read.
+void readSeriesInto(ImageDocument& document, OpenWindow& window,
+                    const std::vector<std::string>& files, const ExposureReader& read,
+                    const SeriesSteps& steps);
 
 // Shows exposure 0 of a loaded series: current layer 0, `loaded` set, "Connecting" page.
 void showLoadedSeries(ImageDocument& document, OpenWindow& window);

@@ -159,13 +159,6 @@ private:
     const char* end_;
 };
 
-struct ProjectHeader {
-    std::int32_t layers;
-    std::int32_t channels;
-    std::int32_t width;
-    std::int32_t height;
-};
-
 // Where reading stopped short: the layer, and the column and row, or -1 for the layer number.
 struct ShortRead {
     std::int32_t layer = 0;
@@ -294,7 +287,25 @@ std::optional<ShortRead> readTolerantBody(ProjectText& text, const ProjectHeader
     return std::nullopt;
 }
 
+// The version, and for version 1 the sizes; `text` is left after them.
+ProjectHeader parseHeader(ProjectText& text) {
+    ProjectHeader h;
+    text.number(h.version); // a file that starts without a number reads as version 0
+    if (h.version != 1) return h;
+    for (std::int32_t* v : {&h.layers, &h.channels, &h.width, &h.height}) {
+        if (!text.number(*v)) break;
+        text.separator();
+    }
+    return h;
+}
+
 } // namespace
+
+ProjectHeader readProjectHeader(const std::string& path) {
+    const MappedFile content(path);
+    ProjectText text(content.begin(), content.end());
+    return parseHeader(text);
+}
 
 void readProject(ImageDocument& document, OpenWindow& window, const std::string& path) {
     Host& host = document.host();
@@ -302,20 +313,13 @@ void readProject(ImageDocument& document, OpenWindow& window, const std::string&
     ProjectText text(content.begin(), content.end());
     const std::string base = path.size() >= 4 ? path.substr(0, path.size() - 4) : std::string();
 
-    std::int32_t version = 0;
-    text.number(version); // a file that starts without a number reads as version 0
-    host.log("File ver: " + std::to_string(version));
-    if (version == 2) return;
-    if (version != 1) {
-        host.log("Unknow file version (" + std::to_string(version) + ") !!!");
+    const ProjectHeader h = parseHeader(text);
+    host.log("File ver: " + std::to_string(h.version));
+    if (h.version == 2) return;
+    if (h.version != 1) {
+        host.log("Unknow file version (" + std::to_string(h.version) + ") !!!");
         return;
     }
-    std::int32_t header[4] = {0, 0, 0, 0}; // layers, channels, width, height
-    for (std::int32_t& v : header) {
-        if (!text.number(v)) break;
-        text.separator();
-    }
-    const ProjectHeader h{header[0], header[1], header[2], header[3]};
     const auto refuse = [&](const std::string& reason) {
         const FileError error(path, reason);
         host.log(error.what());

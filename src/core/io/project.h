@@ -29,6 +29,18 @@ void writeProject(Host& host, const ImageDocument& document, const std::string& 
 // it is refused before anything is allocated.
 inline constexpr std::int64_t kMaxProjectValues = std::int64_t{1} << 30;
 
+// The numbers at the head of a project file: its version and, for version 1, the layers,
+// the channels of layer 0, its width and height (0 when absent or not numbers).
+struct ProjectHeader {
+    std::int32_t version = 0;
+    std::int32_t layers = 0;
+    std::int32_t channels = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+// Reads only the head of the file. Raises FileError when it cannot be opened.
+ProjectHeader readProjectHeader(const std::string& path);
+
 // Reads the project file `path` into the new, empty `document`: the values of channel 0 of
 // every layer, and the display bitmaps from (path without its last four characters) + "_" + l
 // + ".bmp". Every number may follow any white space and is followed by exactly one separator

@@ -1,0 +1,61 @@
+// Saving: "Save" (a layer bitmap or the whole document as a project) and "Save Active BMP".
+#include "io/save_document.h"
+#include "tmdi_child.h"
+#include "tmf.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+namespace {
+
+// A filter list in the program's "label|patterns|label|patterns" form, in Qt's notation.
+QStringList qtFilters(const char* filter) {
+    const QStringList parts = QString(filter).split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        filters << QString("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(';', ' '));
+    return filters;
+}
+
+} // namespace
+
+void TMF::ToolButton2Click() {
+    if (!activeDocument()) return;
+    QFileDialog dialog(this, "Save");
+    dialog.setObjectName("SaveDialog");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QStringList filters = qtFilters(fringel::kSaveFilter);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters[fringel::kSaveDefaultFilter - 1]);
+    const bool confirmed = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    const int filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    saveActiveDocument(confirmed ? dialog.selectedFiles().first() : QString(), filterIndex);
+}
+
+void TMF::saveActiveDocument(const QString& name, int filterIndex) {
+    TMDIChild* child = activeDocument();
+    if (!child) return;
+    fringel::ImageDocument& doc = child->document();
+    if (doc.busy()) {
+        logLine("This document is still busy; save it when its running work has ended.");
+        return;
+    }
+    fringel::ImageDocument::BusyScope busy(doc);
+    fringel::saveDocument(host(), doc,
+                          name.isEmpty() ? std::nullopt : std::optional(name.toStdString()),
+                          filterIndex);
+}
+
+void TMF::ToolButton12Click() {
+    if (!activeDocument()) return;
+    const QString name = QFileDialog::getSaveFileName(
+        this, "Save Picture", QString(),
+        "Pictures (*.bmp *.png *.jpg *.jpeg *.tif *.tiff *.ico *.emf *.wmf)");
+    if (!name.isEmpty()) saveActivePicture(name);
+}
+
+void TMF::saveActivePicture(const QString& name) {
+    TMDIChild* child = activeDocument();
+    if (!child) return;
+    fringel::saveActiveBitmap(child->document(), name.toStdString());
+}
