@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     using namespace fringel::cli;
 #ifdef FRINGEL_QT_PICTURES
     fringel::registerQtPictureFormats();
+    fringel::silenceQtMessages();
 #endif
     try {
         if (argc < 2) return usageError("no command given");

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QString>
+#include <QtGlobal>
 #include <cstring>
 
 namespace fringel {
@@ -29,7 +30,7 @@ Bitmap readWithQt(const std::string& fileName, const char* format) {
         throw FileError(fileName, "cannot read the picture: " + reader.errorString().toStdString());
     if (!bitmapSizeAllowed(image.width(), image.height()) || image.isNull())
         throw FileError(fileName, "the picture has no pixels or is too large");
-    const bool grey = image.isGrayscale();
+    const bool grey = image.allGray();
     image = image.convertToFormat(grey ? QImage::Format_Grayscale8 : QImage::Format_BGR888);
     Bitmap bitmap(image.width(), image.height(), grey ? PixelFormat::Gray8 : PixelFormat::Bgr24);
     const auto rowBytes = static_cast<std::size_t>(image.width()) * (grey ? 1 : 3);
@@ -39,6 +40,10 @@ Bitmap readWithQt(const std::string& fileName, const char* format) {
 }
 
 } // namespace
+
+void silenceQtMessages() {
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+}
 
 void registerQtPictureFormats() {
     struct Entry {

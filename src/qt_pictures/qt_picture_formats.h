@@ -8,4 +8,8 @@ namespace fringel {
 // Registers the formats above with the picture format registry (image/picture_formats.h).
 void registerQtPictureFormats();
 
+// Drops Qt's own warnings (its readers print some on damaged files), for programs whose
+// standard error carries only their own messages.
+void silenceQtMessages();
+
 } // namespace fringel

@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "connect/con_img.h"
 #include "core/bmp_fixtures.h"
+#include "core/picture_fixtures.h"
 #include "core/recording_host.h"
 #include "energy/measurement.h"
 #include "energy/reports.h"
@@ -13,6 +14,7 @@
 #include "trapez/trapezium_drawing.h"
 #include "trapez/trapezium_files.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <fstream>
@@ -240,7 +242,7 @@ TEST(CliMedian, WritesTheFilteredPictureOfTheFiltersTab) {
 
 TEST(Cli, EveryCommandHasHelp) {
     TempFolder folder;
-    for (const char* command : {"connect", "median", "measure", "simulate"}) {
+    for (const char* command : {"connect", "median", "measure", "simulate", "info"}) {
         const CliRun run = runCli(folder, {command, "--help"});
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_NE(run.out.find("Usage: fringel-cli"), std::string::npos);
@@ -381,4 +383,89 @@ TEST(CliSimulate, FailuresAndBadUsage) {
         EXPECT_EQ(run.exitCode, c.exitCode) << c.message;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
+}
+
+TEST(CliInfo, DescribesPicturesAndProjects) {
+    TempFolder folder;
+    folder.writeBmpFile("grey.bmp", 5, 4, PixelFormat::Gray8);
+    test::writeGreyPng(folder.file("shot.png"), 6, 3, [](int x, int) { return x; });
+    std::ofstream(folder.file("p.mdt"), std::ios::binary) << "1\n2,1,3,2\n0\n1,2,\n";
+    // Formats read through Qt: a text grey map, a bit map and a 4 x 4 Targa picture.
+    std::ofstream(folder.file("t.PGM")) << "P2\n3 2\n255\n0 10 20\n30 40 50\n";
+    std::ofstream(folder.file("t.pbm")) << "P1\n2 2\n1 0\n0 1\n";
+    std::string tga{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 4, 0, 24, 0x20};
+    for (int i = 0; i < 48; ++i)
+        tga += static_cast<char>(i * 5); // colours, not greys
+    tga += std::string(8, '\0') + "TRUEVISION-XFILE." + '\0';
+    std::ofstream(folder.file("t.tga"), std::ios::binary) << tga;
+    struct Case {
+        std::vector<std::string> args;
+        std::string out;
+    };
+    for (const Case& c :
+         {Case{{"info", "grey.bmp"}, "picture 5 4 gray8\n"},
+          Case{{"info", "t.PGM"}, "picture 3 2 gray8\n"},
+          Case{{"info", "t.pbm"}, "picture 2 2 gray8\n"},
+          Case{{"info", "t.tga"}, "picture 4 4 bgr24\n"},
+          Case{{"info", "shot.png", "--json"},
+               "{\"kind\": \"picture\", \"width\": 6, \"height\": 3, \"format\": \"gray8\"}\n"},
+          Case{{"info", "p.mdt"}, "project 3 2 float32 2 1\n"},
+          Case{{"info", "--json", "p.mdt"},
+               "{\"kind\": \"project\", \"width\": 3, \"height\": 2, \"format\": \"float32\", "
+               "\"layers\": 2, \"channels\": 1, \"version\": 1}\n"}}) {
+        const CliRun run = runCli(folder, c.args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, c.out);
+    }
+}
+
+TEST(CliInfo, UnreadableFilesExitWithOneNamingTheFault) {
+    TempFolder folder;
+    std::ofstream(folder.file("v7.mdt")) << "7\n";
+    std::ofstream(folder.file("x.dat")) << "data";
+    std::ofstream(folder.file("bad.png")) << "not a png";
+    for (const auto& [file, says] :
+         {std::pair{"v7.mdt", "unknown project file version 7"},
+          std::pair{"x.dat", "unknown picture format"}, std::pair{"bad.png", "bad.png"},
+          std::pair{"missing.bmp", "file not found"}}) {
+        const CliRun run = runCli(folder, {"info", file});
+        EXPECT_EQ(run.exitCode, 1) << file;
+        EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+}
+
+TEST(CliConnect, ReadsTiffSeriesByTheirExtension) {
+    TempFolder folder;
+    std::vector<std::string> files;
+    for (int i = 0; i < 3; ++i) {
+        files.push_back(folder.file("t" + std::to_string(i) + ".tif"));
+        test::writeGreyTiff(files.back(), 9, 7, 16, [i](int x, int y) {
+            return static_cast<std::uint16_t>(std::min(65535, (x * 900 + y * 500 + 300) << i));
+        });
+    }
+    std::vector<std::string> args{"connect", "-o", "cli"};
+    args.insert(args.end(), files.begin(), files.end());
+    const CliRun run = runCli(folder, args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    RecordingHost host;
+    ImageDocument doc(host);
+    NoOpenWindow window;
+    openFiles(doc, window, files, kOpenPictureSeries, files[0]);
+    ConnectSettings s;
+    s.selectionStart = 255 - 190;
+    s.selectionEnd = 255;
+    ASSERT_TRUE(conImg(host).connect(doc, s).connected);
+    writeProject(host, doc, folder.file("core"));
+    EXPECT_EQ(readFileBytes(folder.file("cli.mdt")), readFileBytes(folder.file("core.mdt")));
+}
+
+TEST(CliMeasure, AProjectThatCannotBeReadExitsWithOne) {
+    TempFolder folder;
+    std::ofstream(folder.file("bad.mdt")) << "1\n0,1,2,3\n";
+    const CliRun run = runCli(folder, {"measure", "bad.mdt", "--at", "1,1"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("bad.mdt"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("the project is not read"), std::string::npos) << run.err;
 }
