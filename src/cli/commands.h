@@ -11,6 +11,7 @@ int medianCommand(Arguments& args);
 int measureCommand(Arguments& args);
 int simulateCommand(Arguments& args);
 int infoCommand(Arguments& args);
+int lineCommand(Arguments& args);
 
 // Maps --channel names to the "Connecting" tab's colour order (red 0, green 1, blue 2, rgb 3).
 int colorOrderOption(std::string_view text, bool allowRgb);

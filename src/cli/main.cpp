@@ -24,6 +24,7 @@ constexpr const char* kUsage =
     "  median     median-filter one channel of a picture\n"
     "  simulate   simulate the diffraction image of a mesh of trapezium openings\n"
     "  info       describe a picture or a project file\n"
+    "  line       write the horizontal profile through a row of a project layer\n"
     "\n"
     "Options:\n"
     "  --help       show this help and exit\n"
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
         if (first == "measure") return measureCommand(args);
         if (first == "simulate") return simulateCommand(args);
         if (first == "info") return infoCommand(args);
+        if (first == "line") return lineCommand(args);
         if (first.starts_with("-"))
             return usageError("unknown option '" + std::string(first) + "'");
         return usageError("unknown command '" + std::string(first) + "'");

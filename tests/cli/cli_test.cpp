@@ -5,6 +5,7 @@
 #include "core/bmp_fixtures.h"
 #include "core/picture_fixtures.h"
 #include "core/recording_host.h"
+#include "document/layer_commands.h"
 #include "energy/measurement.h"
 #include "energy/reports.h"
 #include "filters/median.h"
@@ -242,7 +243,7 @@ TEST(CliMedian, WritesTheFilteredPictureOfTheFiltersTab) {
 
 TEST(Cli, EveryCommandHasHelp) {
     TempFolder folder;
-    for (const char* command : {"connect", "median", "measure", "simulate", "info"}) {
+    for (const char* command : {"connect", "median", "measure", "simulate", "info", "line"}) {
         const CliRun run = runCli(folder, {command, "--help"});
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_NE(run.out.find("Usage: fringel-cli"), std::string::npos);
@@ -468,4 +469,30 @@ TEST(CliMeasure, AProjectThatCannotBeReadExitsWithOne) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("bad.mdt"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("the project is not read"), std::string::npos) << run.err;
+}
+
+TEST(CliLine, WritesTheProfileOfTheWindowsCommand) {
+    TempFolder folder;
+    const std::vector<std::string> files = writeSeries(folder, 3, 30, 50);
+    std::vector<std::string> args{"connect", "-o", "p"};
+    args.insert(args.end(), files.begin(), files.end());
+    ASSERT_EQ(runCli(folder, args).exitCode, 0);
+    const CliRun run = runCli(folder, {"line", "p.mdt", "--y", "25", "-o", "profile.txt"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    RecordingHost host;
+    ImageDocument doc(host);
+    NoOpenWindow window;
+    openFiles(doc, window, {folder.file("p.mdt")}, kOpenProject, folder.file("p.mdt"));
+    ASSERT_TRUE(writeHorizontalLineTo(host, doc, 25, folder.file("expected.txt")));
+    EXPECT_EQ(readFileBytes(folder.file("profile.txt")),
+              readFileBytes(folder.file("expected.txt")));
+    EXPECT_EQ(runCli(folder, {"line", "p.mdt", "--y", "25"}).exitCode, 0);
+    EXPECT_TRUE(std::filesystem::exists(folder.file("line.txt")));
+
+    const CliRun edge = runCli(folder, {"line", "p.mdt", "--y", "35"});
+    EXPECT_EQ(edge.exitCode, 2);
+    EXPECT_NE(edge.err.find("--y"), std::string::npos) << edge.err;
+    EXPECT_EQ(runCli(folder, {"line", "p.mdt", "--y", "25", "--layer", "1"}).exitCode, 1);
+    EXPECT_EQ(runCli(folder, {"line", "p.mdt"}).exitCode, 2);
 }

@@ -11,13 +11,17 @@ namespace fringel {
 
 void writeHorizontalLine(Host& host, const ImageDocument& document, std::int32_t y0,
                          const std::string& folder) {
+    writeHorizontalLineTo(host, document, y0, folder.empty() ? "line.txt" : folder + "/line.txt");
+}
+
+bool writeHorizontalLineTo(Host& host, const ImageDocument& document, std::int32_t y0,
+                           const std::string& path) {
     const Plane& plane = document.planes[document.currentLayer][0];
-    const std::string path = folder.empty() ? "line.txt" : folder + "/line.txt";
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
                                                                std::fclose);
     if (!file) {
         host.log("Cannot write " + path + ": " + std::strerror(errno));
-        return;
+        return false;
     }
     for (std::int32_t x = 0; x < plane.width(); ++x) {
         float m = plane.at(x, std::int64_t{y0} - 20);
@@ -28,6 +32,7 @@ void writeHorizontalLine(Host& host, const ImageDocument& document, std::int32_t
         const std::string line = formatC6(m) + "\n";
         std::fwrite(line.data(), 1, line.size(), file.get());
     }
+    return true;
 }
 
 bool deleteLastLayer(ImageDocument& document) {

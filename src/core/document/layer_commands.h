@@ -16,6 +16,9 @@ namespace fringel {
 // before stay. A file that cannot be created is logged and nothing is written.
 void writeHorizontalLine(Host& host, const ImageDocument& document, std::int32_t y0,
                          const std::string& folder = {});
+// The same profile into the file `path`; false (and a log line) when it cannot be created.
+bool writeHorizontalLineTo(Host& host, const ImageDocument& document, std::int32_t y0,
+                           const std::string& path);
 
 // Removes the last float layer and its display bitmap and shows the new last layer. The only
 // layer is not removed (the document would have nothing left to show): returns false and
