@@ -47,6 +47,7 @@ void enableFilters(TMF& w, bool on) {
 void enableSaving(TMF& w, bool on) {
     w.ToolButton2->setEnabled(on);
     w.ToolButton12->setEnabled(on);
+    w.ExportFloatTiff1->setEnabled(on);
     w.FileSaveItem->setEnabled(on);
     w.FileSaveAsItem->setEnabled(on);
 }

@@ -130,6 +130,7 @@ void TMF::connectHandlers() {
     onSignal(FileSave1, &QAction::triggered, &TMF::ToolButton2Click);
     onSignal(FileSaveAs1, &QAction::triggered, &TMF::ToolButton2Click);
     onSignal(ToolButton12, &QAction::triggered, &TMF::ToolButton12Click);
+    onSignal(ExportFloatTiff1, &QAction::triggered, &TMF::ExportFloatTiff1Click);
     connectNavigation();
     connectEnergyTab();
     connectConnectingTab();

@@ -103,7 +103,8 @@ public:
     QAction* FileSaveAsItem = nullptr;
     QAction* ImagesAsLayer1 = nullptr;
     QAction* DataAsLayer1 = nullptr;
-    QAction* T1 = nullptr; // "Trapezium Simulation"
+    QAction* ExportFloatTiff1 = nullptr; // "Export Float TIFF..."
+    QAction* T1 = nullptr;               // "Trapezium Simulation"
     QAction* GetHorizontalLine1 = nullptr;
     QAction* DelateLastLayer1 = nullptr;
     QAction* Left1 = nullptr;       // "Image &Left"
@@ -204,6 +205,9 @@ public:
     // "Save Active BMP": the picture save dialog, then saveActivePicture.
     void ToolButton12Click();
     void saveActivePicture(const QString& name);
+    // File > "Export Float TIFF...": the current layer as 32-bit float TIFF for other tools.
+    void ExportFloatTiff1Click();
+    void exportActiveLayer(const QString& fileName);
 
     // --- layer navigation and animation ---
     void SBimagesChange();

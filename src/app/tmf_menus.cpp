@@ -81,6 +81,9 @@ void TMF::createActions() {
     FileSaveAsItem = FileSaveAs1;
     ImagesAsLayer1 = makeAction(this, "ImagesAsLayer1", "Images As Layer");
     DataAsLayer1 = makeAction(this, "DataAsLayer1", "Data As Layer");
+    ExportFloatTiff1 = makeAction(this, "ExportFloatTiff1", "Export Float TIFF...",
+                                  "Export Float TIFF|The current layer as 32-bit float TIFF");
+    ExportFloatTiff1->setEnabled(false);
     T1 = makeAction(this, "T1", "Trapezium Simulation");
     GetHorizontalLine1 = makeAction(this, "GetHorizontalLine1", "Get Horizontal Line");
     DelateLastLayer1 = makeAction(this, "DelateLastLayer1", "Delete Last Layer");
@@ -110,6 +113,7 @@ void TMF::createMenus() {
     Add1->addAction(DataAsLayer1);
     File1->addAction(FileSaveItem);
     File1->addAction(FileSaveAsItem);
+    File1->addAction(ExportFloatTiff1);
     File1->addSeparator();
     File1->addAction(FileExit1);
 

@@ -1,4 +1,5 @@
 // Saving: "Save" (a layer bitmap or the whole document as a project) and "Save Active BMP".
+#include "io/float_tiff.h"
 #include "io/save_document.h"
 #include "tmdi_child.h"
 #include "tmf.h"
@@ -58,4 +59,23 @@ void TMF::saveActivePicture(const QString& name) {
     TMDIChild* child = activeDocument();
     if (!child) return;
     fringel::saveActiveBitmap(child->document(), name.toStdString());
+}
+
+void TMF::ExportFloatTiff1Click() {
+    if (!activeDocument()) return;
+    const QString name = QFileDialog::getSaveFileName(this, "Export Float TIFF", QString(),
+                                                      "32-bit float TIFF (*.tif *.tiff)");
+    if (!name.isEmpty()) exportActiveLayer(name);
+}
+
+void TMF::exportActiveLayer(const QString& fileName) {
+    TMDIChild* child = activeDocument();
+    if (!child) return;
+    const fringel::ImageDocument& doc = child->document();
+    if (doc.planes.length() == 0 || doc.bufferView) {
+        logLine("Export Float TIFF: the document shows no connected layer");
+        return;
+    }
+    fringel::writeLayerFloatTiff(doc, doc.currentLayer, fileName.toStdString());
+    logLine("Exported " + fileName);
 }

@@ -112,11 +112,7 @@ int connectCommand(Arguments& args) {
     if (!outcome.connected) throw Failure(connector.refusal());
     writeProject(host, document, name);
     if (!floatTiff.empty()) {
-        const Layer& layer = document.planes[document.planes.length() - 1];
-        std::vector<const Plane*> channels;
-        for (std::int64_t c = 0; c < (outcome.photo ? 3 : 1); ++c)
-            channels.push_back(&layer[c]);
-        writeFloatTiff(floatTiff, channels);
+        writeLayerFloatTiff(document, document.planes.length() - 1, floatTiff);
     }
     return 0;
 }

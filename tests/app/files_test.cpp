@@ -69,3 +69,14 @@ TEST_F(FilesTest, ImagesAsLayerLoadsASeriesThatConnectsIntoTheNextLayer) {
     EXPECT_EQ(messages, QStringList{"A co to za rodzaj pliku ??"});
     EXPECT_EQ(child->document().planes.length(), 2);
 }
+
+TEST_F(FilesTest, ExportFloatTiffComesOnWithSavingAndWritesTheLayer) {
+    EXPECT_FALSE(window->ExportFloatTiff1->isEnabled());
+    connectedDocument();
+    EXPECT_TRUE(window->ExportFloatTiff1->isEnabled());
+    window->exportActiveLayer(dir.filePath("layer.tif"));
+    QFile tiff(dir.filePath("layer.tif"));
+    ASSERT_TRUE(tiff.open(QIODevice::ReadOnly));
+    EXPECT_EQ(tiff.read(4), QByteArray("II*\0", 4)); // a little-endian TIFF
+    EXPECT_EQ(logLines().last(), "Exported " + dir.filePath("layer.tif"));
+}

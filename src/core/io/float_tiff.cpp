@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "base/replacing_file.h"
+#include "document/image_document.h"
 
 #include <memory>
 #include <tiffio.h>
@@ -49,6 +50,16 @@ void writeFloatTiff(const std::string& fileName, const std::vector<const Plane*>
         if (!TIFFFlush(t)) throw FileError(fileName, "write error");
     }
     file.commit();
+}
+
+void writeLayerFloatTiff(const ImageDocument& document, std::int64_t layer,
+                         const std::string& fileName) {
+    const Layer& channels = document.planes[layer];
+    const bool colour = channels.length() >= 3 && document.photoMode;
+    std::vector<const Plane*> planes;
+    for (std::int64_t c = 0; c < (colour ? 3 : 1); ++c)
+        planes.push_back(&channels[c]);
+    writeFloatTiff(fileName, planes);
 }
 
 } // namespace fringel

@@ -14,4 +14,10 @@ namespace fringel {
 // not at all; failures raise FileError naming it.
 void writeFloatTiff(const std::string& fileName, const std::vector<const Plane*>& channels);
 
+class ImageDocument;
+// The float layer `layer` of a document as such a TIFF: the three channels of a colour layer
+// (one merged in "RGB" order and shown in photo mode), otherwise channel 0 alone.
+void writeLayerFloatTiff(const ImageDocument& document, std::int64_t layer,
+                         const std::string& fileName);
+
 } // namespace fringel
