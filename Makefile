@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test sanitize bench format clean
+.PHONY: all deps configure build run test sanitize demo bench format clean
 
 all: build
 
@@ -29,6 +29,10 @@ test: build
 sanitize:
 	@$(MAKE) --no-print-directory test BUILD_DIR=build-sanitize BUILD_TYPE=Debug \
 		CMAKE_FLAGS="-DFRINGEL_SANITIZE=ON"
+
+# The whole analysis without a window on the bundled sample series.
+demo: build
+	@scripts/demo.sh
 
 # Kernel benchmarks, built in Release.
 bench:

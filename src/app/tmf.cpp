@@ -131,6 +131,8 @@ void TMF::connectHandlers() {
     onSignal(FileSaveAs1, &QAction::triggered, &TMF::ToolButton2Click);
     onSignal(ToolButton12, &QAction::triggered, &TMF::ToolButton12Click);
     onSignal(ExportFloatTiff1, &QAction::triggered, &TMF::ExportFloatTiff1Click);
+    connect(OpenSample1, &QAction::triggered, this,
+            [this] { runCommand([this] { OpenSample1Click(); }); });
     connectNavigation();
     connectEnergyTab();
     connectConnectingTab();

@@ -104,6 +104,7 @@ public:
     QAction* ImagesAsLayer1 = nullptr;
     QAction* DataAsLayer1 = nullptr;
     QAction* ExportFloatTiff1 = nullptr; // "Export Float TIFF..."
+    QAction* OpenSample1 = nullptr;      // "Open Sample Series"
     QAction* T1 = nullptr;               // "Trapezium Simulation"
     QAction* GetHorizontalLine1 = nullptr;
     QAction* DelateLastLayer1 = nullptr;
@@ -191,6 +192,9 @@ public:
                                  const QString& fileName);
     // The steps every open ends with, for the given document.
     void finishOpen(fringel::ImageDocument& document);
+    // File > "Open Sample Series": the bundled synthetic series of a fabric, as a BMP series.
+    // False when the sample is not where the program was built from.
+    bool OpenSample1Click();
     // File > Add > "Images As Layer": the open dialog, then addImagesToActive.
     void ImagesAsLayer1Click();
     // Loads a further series into the active document's buffer (filter index 1-based).

@@ -84,6 +84,8 @@ void TMF::createActions() {
     ExportFloatTiff1 = makeAction(this, "ExportFloatTiff1", "Export Float TIFF...",
                                   "Export Float TIFF|The current layer as 32-bit float TIFF");
     ExportFloatTiff1->setEnabled(false);
+    OpenSample1 = makeAction(this, "OpenSample1", "Open Sample Series",
+                             "Open Sample Series|A synthetic series to try Connect and Find on");
     T1 = makeAction(this, "T1", "Trapezium Simulation");
     GetHorizontalLine1 = makeAction(this, "GetHorizontalLine1", "Get Horizontal Line");
     DelateLastLayer1 = makeAction(this, "DelateLastLayer1", "Delete Last Layer");
@@ -107,6 +109,7 @@ void TMF::createMenus() {
     File1 = bar->addMenu("&File");
     File1->setObjectName("File1");
     File1->addAction(FileOpen1);
+    File1->addAction(OpenSample1);
     Add1 = File1->addMenu("&Add");
     Add1->setObjectName("Add1");
     Add1->addAction(ImagesAsLayer1);

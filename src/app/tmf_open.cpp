@@ -6,6 +6,7 @@
 #include "tmf.h"
 #include "widgets/up_down.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -55,6 +56,20 @@ void TMF::FileOpen1Execute() {
     const int filterIndex = static_cast<int>(qtFilters().indexOf(dialog.selectedNameFilter())) + 1;
     lastOpenFilter_ = filterIndex;
     openInNewDocument(files, filterIndex, files.isEmpty() ? QString() : files.first());
+}
+
+bool TMF::OpenSample1Click() {
+    const QDir sample(FRINGEL_SAMPLE_DIR);
+    const QStringList names = sample.entryList({"exp_*.bmp"}, QDir::Files, QDir::Name);
+    if (names.isEmpty()) {
+        logLine("The sample series is not in " + sample.path());
+        return false;
+    }
+    QStringList files;
+    for (const QString& n : names)
+        files << sample.filePath(n);
+    openInNewDocument(files, fringel::kOpenBmpSeries, files.first());
+    return true;
 }
 
 void TMF::ImagesAsLayer1Click() {

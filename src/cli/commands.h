@@ -12,6 +12,7 @@ int measureCommand(Arguments& args);
 int simulateCommand(Arguments& args);
 int infoCommand(Arguments& args);
 int lineCommand(Arguments& args);
+int synthCommand(Arguments& args);
 
 // Maps --channel names to the "Connecting" tab's colour order (red 0, green 1, blue 2, rgb 3).
 int colorOrderOption(std::string_view text, bool allowRgb);

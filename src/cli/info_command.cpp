@@ -2,6 +2,7 @@
 #include "base/errors.h"
 #include "commands.h"
 #include "image/picture_formats.h"
+#include "io/float_tiff.h"
 #include "io/project.h"
 
 #include <cstdio>
@@ -14,7 +15,8 @@ constexpr const char* kHelp =
     "Usage: fringel-cli info FILE [--json]\n"
     "\n"
     "Describes a picture or a project. Prints one line:\n"
-    "  picture WIDTH HEIGHT FORMAT                (FORMAT: gray8, bgr24, indexed1, ...)\n"
+    "  picture WIDTH HEIGHT FORMAT    (FORMAT: gray8, bgr24, indexed1, ..., float32 and\n"
+    "                                  float32x3 for float TIFF files)\n"
     "  project WIDTH HEIGHT float32 LAYERS CHANNELS\n"
     "A picture is any file of a readable format (BMP, TIFF, PNG, JPEG, PPM/PGM/PBM, TGA,\n"
     "ICO); a project is a .mdt file (only its head is read).\n"
@@ -78,6 +80,18 @@ int infoCommand(Arguments& args) {
                         h.width, h.height, h.layers, h.channels, h.version);
         else
             std::printf("project %d %d float32 %d %d\n", h.width, h.height, h.layers, h.channels);
+        return 0;
+    }
+    // Float TIFF files (the float layers exported for other tools) are described, not read.
+    if (const auto shape = floatTiffShape(file)) {
+        const std::string format =
+            shape->samples == 1 ? "float32" : "float32x" + std::to_string(shape->samples);
+        if (json)
+            std::printf("{\"kind\": \"picture\", \"width\": %d, \"height\": %d, \"format\": "
+                        "\"%s\"}\n",
+                        shape->width, shape->height, format.c_str());
+        else
+            std::printf("picture %d %d %s\n", shape->width, shape->height, format.c_str());
         return 0;
     }
     const Bitmap picture = loadPicture(file);

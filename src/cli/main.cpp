@@ -25,6 +25,7 @@ constexpr const char* kUsage =
     "  simulate   simulate the diffraction image of a mesh of trapezium openings\n"
     "  info       describe a picture or a project file\n"
     "  line       write the horizontal profile through a row of a project layer\n"
+    "  synth      write a synthetic exposure series with its true radiance\n"
     "\n"
     "Options:\n"
     "  --help       show this help and exit\n"
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
         if (first == "simulate") return simulateCommand(args);
         if (first == "info") return infoCommand(args);
         if (first == "line") return lineCommand(args);
+        if (first == "synth") return synthCommand(args);
         if (first.starts_with("-"))
             return usageError("unknown option '" + std::string(first) + "'");
         return usageError("unknown command '" + std::string(first) + "'");

@@ -80,3 +80,12 @@ TEST_F(FilesTest, ExportFloatTiffComesOnWithSavingAndWritesTheLayer) {
     EXPECT_EQ(tiff.read(4), QByteArray("II*\0", 4)); // a little-endian TIFF
     EXPECT_EQ(logLines().last(), "Exported " + dir.filePath("layer.tif"));
 }
+
+TEST_F(FilesTest, TheSampleSeriesOpensReadyToConnect) {
+    ASSERT_TRUE(window->OpenSample1Click());
+    TMDIChild* child = window->activeDocument();
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->document().bufferBitmaps.length(), 5);
+    window->BitBtn2->click();
+    EXPECT_EQ(child->document().planes.length(), 1);
+}

@@ -243,7 +243,8 @@ TEST(CliMedian, WritesTheFilteredPictureOfTheFiltersTab) {
 
 TEST(Cli, EveryCommandHasHelp) {
     TempFolder folder;
-    for (const char* command : {"connect", "median", "measure", "simulate", "info", "line"}) {
+    for (const char* command :
+         {"connect", "median", "measure", "simulate", "info", "line", "synth"}) {
         const CliRun run = runCli(folder, {command, "--help"});
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_NE(run.out.find("Usage: fringel-cli"), std::string::npos);
@@ -495,4 +496,90 @@ TEST(CliLine, WritesTheProfileOfTheWindowsCommand) {
     EXPECT_NE(edge.err.find("--y"), std::string::npos) << edge.err;
     EXPECT_EQ(runCli(folder, {"line", "p.mdt", "--y", "25", "--layer", "1"}).exitCode, 1);
     EXPECT_EQ(runCli(folder, {"line", "p.mdt"}).exitCode, 2);
+}
+
+namespace {
+
+// A one-channel 32-bit float TIFF as rows of floats.
+std::vector<float> readFloatTiff(const std::string& path, std::uint32_t& w, std::uint32_t& h) {
+    TIFF* t = TIFFOpen(path.c_str(), "r");
+    EXPECT_NE(t, nullptr) << path;
+    if (!t) return {};
+    TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &w);
+    TIFFGetField(t, TIFFTAG_IMAGELENGTH, &h);
+    std::vector<float> values(std::size_t{w} * h);
+    for (std::uint32_t y = 0; y < h; ++y)
+        TIFFReadScanline(t, values.data() + std::size_t{y} * w, y, 0);
+    TIFFClose(t);
+    return values;
+}
+
+} // namespace
+
+// Connecting a synthetic series gives back its radiance L. Each exposure holds
+// v = L t + d with t = 1 / F and a rounding error |d| <= 0.5, so the merged
+// E = sum(F v^2) / sum(v) differs from L by (L sum(d) + sum(d^2 F)) / sum(v): at most
+// (0.5 m L + 0.25 sum F) / sum(v) over the m samples in the band. The test holds every
+// pixel to that bound (plus float rounding) and checks that pixels without a sample in the
+// band stay 0.
+TEST(CliSynth, ConnectingTheSeriesRecoversTheTruth) {
+    TempFolder folder;
+    const CliRun synth =
+        runCli(folder, {"synth", "-o", "s", "--size", "96x64", "--exposures", "5"});
+    ASSERT_EQ(synth.exitCode, 0) << synth.err;
+    std::vector<std::string> args{"connect", "-o", "p", "--float-tiff", "p.tif"};
+    for (int i = 0; i < 5; ++i)
+        args.push_back("s/exp_0" + std::to_string(i) + ".bmp");
+    const CliRun connect = runCli(folder, args);
+    ASSERT_EQ(connect.exitCode, 0) << connect.err;
+
+    std::uint32_t w = 0, h = 0, w2 = 0, h2 = 0;
+    const std::vector<float> truth = readFloatTiff(folder.file("s/truth.tif"), w, h);
+    const std::vector<float> merged = readFloatTiff(folder.file("p.tif"), w2, h2);
+    ASSERT_EQ(w, 96u);
+    ASSERT_EQ(h, 64u);
+    ASSERT_EQ(w2, w);
+    ASSERT_EQ(h2, h);
+    std::vector<Bitmap> exposures;
+    for (int i = 0; i < 5; ++i)
+        exposures.push_back(readBmp(folder.file("s/exp_0" + std::to_string(i) + ".bmp")));
+    const float factors[] = {1.0f / 30, 1.0f / 15, 0.125f, 0.25f, 0.5f};
+    int compared = 0;
+    for (std::uint32_t y = 0; y < h; ++y)
+        for (std::uint32_t x = 0; x < w; ++x) {
+            const double l = truth[y * w + x];
+            const double e = merged[y * w + x];
+            double sumV = 0, sumF = 0;
+            int m = 0;
+            for (int i = 0; i < 5; ++i) {
+                const int v =
+                    exposures[static_cast<std::size_t>(i)].row(static_cast<int>(y))[3 * x + 1];
+                if (v >= 1 && v <= 190) {
+                    ++m;
+                    sumV += v;
+                    sumF += factors[i];
+                }
+            }
+            if (m == 0) {
+                EXPECT_EQ(e, 0.0) << x << "," << y;
+                continue;
+            }
+            const double bound = (0.5 * m * l + 0.25 * sumF) / sumV + 1e-5 * l;
+            ASSERT_NEAR(e, l, bound) << x << "," << y;
+            ++compared;
+        }
+    EXPECT_GT(compared, static_cast<int>(w * h) / 2);
+}
+
+TEST(CliSynth, BadUsageExitsWithTwo) {
+    TempFolder folder;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"synth"},
+          {"synth", "-o", "s", "--size", "10"},
+          {"synth", "-o", "s", "--format", "gif"},
+          {"synth", "-o", "s", "--exposures", "5", "--time-index", "16"}}) {
+        const CliRun run = runCli(folder, args);
+        EXPECT_EQ(run.exitCode, 2) << args.back();
+        EXPECT_EQ(run.err.rfind("fringel-cli: ", 0), 0u) << run.err;
+    }
 }

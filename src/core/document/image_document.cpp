@@ -104,12 +104,16 @@ void ImageDocument::pictureChanged() {
     if (view_) view_->pictureChanged();
 }
 
-void ImageDocument::fillExposureTimes() {
-    static constexpr float kTable[kExposureTimeCount] = {
+const std::array<float, ImageDocument::kExposureTimeCount>& ImageDocument::exposureTable() {
+    static constexpr std::array<float, kExposureTimeCount> kTable = {
         1.0f / 30, 1.0f / 15, 0.125f, 0.25f, 0.5f, 1,    2,    4,    8,   15,
         30,        60,        125,    250,   500,  1000, 2000, 4000, 8000};
+    return kTable;
+}
+
+void ImageDocument::fillExposureTimes() {
     exposureTimes.setLength(kExposureTimeCount);
-    std::copy(std::begin(kTable), std::end(kTable), exposureTimes.begin());
+    std::copy(exposureTable().begin(), exposureTable().end(), exposureTimes.begin());
 }
 
 void ImageDocument::close() {

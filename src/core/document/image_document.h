@@ -12,6 +12,7 @@
 #include "document/planes.h"
 #include "image/bitmap.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,6 +41,9 @@ int compareTextInsensitive(const std::string& a, const std::string& b);
 class ImageDocument {
 public:
     static constexpr int kExposureTimeCount = 19;
+    // The shutter table every document starts with: the factor of each entry, the
+    // reciprocal of its exposure time in seconds, one stop apart.
+    static const std::array<float, kExposureTimeCount>& exposureTable();
 
     explicit ImageDocument(Host& host);
     ImageDocument(const ImageDocument&) = delete;
