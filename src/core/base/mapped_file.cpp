@@ -1,6 +1,7 @@
 #include "base/mapped_file.h"
 
 #include "base/errors.h"
+#include "base/input_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,13 +13,11 @@
 namespace fringel {
 
 MappedFile::MappedFile(const std::string& fileName) {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw FileError(fileName, std::string("cannot open the file: ") + std::strerror(errno));
+    const int fd = openInputDescriptor(fileName);
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) != 0) {
         ::close(fd);
-        throw FileError(fileName, "not a regular file");
+        throw FileError(fileName, std::string("cannot read the file: ") + std::strerror(errno));
     }
     size_ = static_cast<std::size_t>(info.st_size);
     if (size_ > 0) {

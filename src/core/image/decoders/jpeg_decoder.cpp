@@ -9,6 +9,7 @@
 // mean the pixels are damaged or missing (a file cut short, corrupt entropy-coded data) count
 // as errors: libjpeg would otherwise fill the rest of the picture with grey and go on.
 #include "base/errors.h"
+#include "base/input_file.h"
 #include "image/decoders/picture_decoders.h"
 
 #include <algorithm>
@@ -110,13 +111,7 @@ bool readJpegPixels(JpegDecompressor& d, Bitmap& bitmap) {
 } // namespace
 
 Bitmap decodeJpeg(const std::string& fileName) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(fileName.c_str(), "rb"),
-                                                               std::fclose);
-    if (!file)
-        throw FileError(fileName, std::string("cannot open the file: ") + std::strerror(errno));
-    struct stat info {};
-    if (::fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode))
-        throw FileError(fileName, "not a regular file");
+    const InputFile file = openInputFile(fileName);
 
     JpegDecompressor d;
     if (!readJpegHeader(d, file.get()))

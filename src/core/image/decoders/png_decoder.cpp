@@ -9,6 +9,7 @@
 // plain C locals, so the jump skips no destructor; they return false after an error and the
 // caller raises FileError.
 #include "base/errors.h"
+#include "base/input_file.h"
 #include "image/decoders/picture_decoders.h"
 
 #include <cerrno>
@@ -98,13 +99,7 @@ bool readPngPixels(PngReader& r, const PngHeader& header, Bitmap& bitmap) {
 } // namespace
 
 Bitmap decodePng(const std::string& fileName) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(fileName.c_str(), "rb"),
-                                                               std::fclose);
-    if (!file)
-        throw FileError(fileName, std::string("cannot open the file: ") + std::strerror(errno));
-    struct stat info {};
-    if (::fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode))
-        throw FileError(fileName, "not a regular file");
+    const InputFile file = openInputFile(fileName);
 
     png_byte signature[8] = {};
     if (std::fread(signature, 1, sizeof signature, file.get()) != sizeof signature ||

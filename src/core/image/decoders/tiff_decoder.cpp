@@ -8,6 +8,7 @@
 // buffer stays small. The file's orientation tag is applied at the end, by mirroring the rows
 // and/or their order, the same way for both paths.
 #include "base/errors.h"
+#include "base/input_file.h"
 #include "image/decoders/picture_decoders.h"
 
 #include <algorithm>
@@ -53,14 +54,7 @@ int dropWarning(TIFF*, void*, const char*, const char*, va_list) {
 class TiffFile {
 public:
     explicit TiffFile(const std::string& fileName) : name_(fileName) {
-        const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            throw FileError(fileName, std::string("cannot open the file: ") + std::strerror(errno));
-        struct stat info {};
-        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-            ::close(fd);
-            throw FileError(fileName, "not a regular file");
-        }
+        const int fd = openInputDescriptor(fileName);
         const std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions*)> options(
             TIFFOpenOptionsAlloc(), TIFFOpenOptionsFree);
         if (options) {
