@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test sanitize demo bench format clean
+.PHONY: all deps configure build run test sanitize demo fuzz bench format clean
 
 all: build
 
@@ -34,6 +34,11 @@ sanitize:
 demo: build
 	@scripts/demo.sh
 
+# The fuzz targets under libFuzzer (needs clang), FUZZ_SECONDS per target.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@scripts/fuzz.sh $(FUZZ_SECONDS)
+
 # Kernel benchmarks, built in Release.
 bench:
 	@scripts/install-deps.sh --bench
@@ -46,4 +51,4 @@ format:
 	@find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-sanitize build-bench
+	rm -rf build build-sanitize build-bench build-fuzz

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Fringel needs to build, run and test.
-# Usage: scripts/install-deps.sh [--bench]
+# Usage: scripts/install-deps.sh [--bench | --fuzz]
 # Skips apt entirely when every package is already present.
 set -euo pipefail
 
@@ -14,6 +14,9 @@ packages=(
 )
 if [ "${1:-}" = "--bench" ]; then
   packages+=(libopencv-dev)
+fi
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang)
 fi
 
 missing=()
