@@ -48,7 +48,9 @@ ProjectHeader readProjectHeader(const std::string& path);
 // "Project Settings: ( ...", "Reading: ( ..." per layer; version 2 reads nothing further,
 // others log "Unknow file version (v) !!!". A file that ends early keeps the values read so far.
 // Raises FileError for a file that cannot be read, a header without layers or beyond
-// kMaxProjectValues, and a missing or unreadable layer bitmap (layers read before it stay).
+// kMaxProjectValues, a header that declares far more values than the file can hold (more than
+// 64 times as many, plus a million), and a missing or unreadable layer bitmap (layers read
+// before it stay).
 void readProject(ImageDocument& document, OpenWindow& window, const std::string& path);
 
 } // namespace fringel
