@@ -356,6 +356,7 @@ TEST(ReadProject, BadHeadersAndMissingBitmapsAreFileErrors) {
         {"1\n1,1,-2,3\n", 0},
         {"1\nx,y\n", 0},
         {"1\n16,1,8000,8000\n0\n1,2,\n", 0}, // a tiny file cannot hold a gigabyte of values
+        {"1\n211,6661,3,124\n0\n1,2,\n", 0},  // nor can it ask for thousands of channels
         {"1\n1,1,99999999999,3\n", 0},
         {"1\n2,1,2,3\n0\n1,2,3,\n4,5,6,\n1\n1,2,3,\n4,5,6,\n", 1}, // p_1.bmp is missing
     };

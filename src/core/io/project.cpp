@@ -334,12 +334,15 @@ void readProject(ImageDocument& document, OpenWindow& window, const std::string&
         refuse("the header declares more than " + std::to_string(kMaxProjectValues) +
                " values, the most a project may hold; the project is not read");
     // Every value takes at least two bytes ("0,"). A file far too short for its header is not
-    // a project that ends early but a hostile one: it would make us allocate gigabytes.
-    const std::int64_t declared = std::int64_t{h.layers} * h.width * h.height;
+    // a project that ends early but a hostile one: it would make us allocate gigabytes. All
+    // channels count, since every channel is allocated though only the first is stored.
+    const std::int64_t declared = std::int64_t{h.layers} * h.channels * h.width * h.height;
     const auto holds = static_cast<std::int64_t>(content.size() / 2);
     if (declared > 64 * holds + (std::int64_t{1} << 20))
-        refuse("the file holds at most " + std::to_string(holds) + " of the " +
-               std::to_string(declared) + " values its header declares; the project is not read");
+        refuse("the header declares " + std::to_string(declared) + " values, far more than the " +
+               std::to_string(content.size()) +
+               " bytes of the file can hold; the project is "
+               "not read");
 
     document.resizePlanes(h.layers, h.channels, h.width, h.height);
     document.layerCount = h.layers;
