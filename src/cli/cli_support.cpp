@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "base/number_text.h"
+#include "io/open_series.h"
 
 #include <charconv>
 #include <cmath>
@@ -99,6 +100,17 @@ std::string shortestNumber(double value, bool json) {
     char buf[64];
     const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<float>(value));
     return std::string(buf, res.ptr);
+}
+
+void openProjectLayer(ImageDocument& document, const std::string& project, std::int32_t layer) {
+    requireFiles({project});
+    NoOpenWindow window;
+    openFiles(document, window, {project}, kOpenProject, project);
+    if (document.planes.length() == 0) throw FileError(project, "the project holds no layers");
+    if (layer >= document.planes.length())
+        throw Failure("layer " + std::to_string(layer) + " does not exist; " + project + " has " +
+                      std::to_string(document.planes.length()) + " layers");
+    document.currentLayer = layer;
 }
 
 void requireFiles(const std::vector<std::string>& files) {

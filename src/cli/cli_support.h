@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/host.h"
+#include "document/image_document.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -75,6 +76,10 @@ std::pair<double, double> numberPairOption(std::string_view option, std::string_
 // The shortest text that reads back as the same float32, with a point; not-a-number prints
 // "nan", or "null" for JSON.
 std::string shortestNumber(double value, bool json = false);
+
+// Reads the project into the empty document and makes layer `layer` current. A project that
+// cannot be read or has no layers raises FileError; a layer it does not have, Failure.
+void openProjectLayer(ImageDocument& document, const std::string& project, std::int32_t layer);
 
 // Ends with a usage error unless every file exists and is a regular file (exit code 1 then).
 void requireFiles(const std::vector<std::string>& files);

@@ -2,7 +2,6 @@
 #include "base/errors.h"
 #include "commands.h"
 #include "document/layer_commands.h"
-#include "io/open_series.h"
 
 #include <climits>
 #include <cstdio>
@@ -57,20 +56,13 @@ int lineCommand(Arguments& args) {
     if (project.empty()) throw UsageError("line: no project given");
     if (y < 0) throw UsageError("line: no row given (--y Y)");
 
-    requireFiles({project});
     ImageDocument document(host);
-    NoOpenWindow window;
-    openFiles(document, window, {project}, kOpenProject, project);
-    if (document.planes.length() == 0) throw FileError(project, "the project holds no layers");
-    if (layer >= document.planes.length())
-        throw Failure("layer " + std::to_string(layer) + " does not exist; " + project + " has " +
-                      std::to_string(document.planes.length()) + " layers");
+    openProjectLayer(document, project, layer);
     const std::int32_t height = document.planes[layer][0].height();
     if (y < 20 || y + 20 >= height)
         throw UsageError("option '--y': row " + std::to_string(y) + " needs rows " +
                          std::to_string(y - 20) + " .. " + std::to_string(y + 20) +
                          ", the layer has rows 0 .. " + std::to_string(height - 1));
-    document.currentLayer = layer;
     if (!writeHorizontalLineTo(host, document, y, output))
         throw FileError(output, "cannot create the file");
     return 0;

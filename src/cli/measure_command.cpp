@@ -3,7 +3,6 @@
 #include "commands.h"
 #include "energy/measurement.h"
 #include "image/bmp_codec.h"
-#include "io/open_series.h"
 
 #include <cmath>
 #include <cstdio>
@@ -113,15 +112,8 @@ int measureCommand(Arguments& args) {
     if (project.empty()) throw UsageError("measure: no project given");
     if (!at) throw UsageError("measure: no start point given (--at X,Y)");
 
-    requireFiles({project});
     ImageDocument document(host);
-    NoOpenWindow window;
-    openFiles(document, window, {project}, kOpenProject, project);
-    if (document.planes.length() == 0) throw FileError(project, "the project holds no layers");
-    if (layer >= document.planes.length())
-        throw Failure("layer " + std::to_string(layer) + " does not exist; " + project + " has " +
-                      std::to_string(document.planes.length()) + " layers");
-    document.currentLayer = layer;
+    openProjectLayer(document, project, layer);
     document.showBitmap(*document.bitmaps[layer]);
     document.maxEnergy = static_cast<float>(maxEnergy);
     document.maxDiodeReading = static_cast<float>(maxDiode);
