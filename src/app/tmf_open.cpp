@@ -1,4 +1,5 @@
 // Opening files: the open dialog, the new document window, and the finishing steps.
+#include "dialog_filters.h"
 #include "io/add_images.h"
 #include "io/open_series.h"
 #include "mf_enable.h"
@@ -36,11 +37,7 @@ private:
 
 // The open dialog's filter in Qt's notation, entry for entry.
 QStringList qtFilters() {
-    const QStringList parts = QString(fringel::kOpenFilter).split('|');
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << QString("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(';', ' '));
-    return filters;
+    return qtNameFilters(fringel::kOpenFilter);
 }
 
 } // namespace

@@ -1,31 +1,18 @@
 // Saving: "Save" (a layer bitmap or the whole document as a project) and "Save Active BMP".
+#include "dialog_filters.h"
 #include "io/float_tiff.h"
 #include "io/save_document.h"
 #include "tmdi_child.h"
 #include "tmf.h"
 
 #include <QFileDialog>
-#include <QStringList>
-
-namespace {
-
-// A filter list in the program's "label|patterns|label|patterns" form, in Qt's notation.
-QStringList qtFilters(const char* filter) {
-    const QStringList parts = QString(filter).split('|');
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << QString("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(';', ' '));
-    return filters;
-}
-
-} // namespace
 
 void TMF::ToolButton2Click() {
     if (!activeDocument()) return;
     QFileDialog dialog(this, "Save");
     dialog.setObjectName("SaveDialog");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    const QStringList filters = qtFilters(fringel::kSaveFilter);
+    const QStringList filters = qtNameFilters(fringel::kSaveFilter);
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters[fringel::kSaveDefaultFilter - 1]);
     const bool confirmed = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
